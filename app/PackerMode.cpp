@@ -1,0 +1,3 @@
+#include "app/ViewerApp.h"
+
+void ViewerApp::RunPackerMode() {}

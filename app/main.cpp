@@ -1,0 +1,5 @@
+#include "app/ViewerApp.h"
+
+int main(int argc, char** argv) {
+    return theApp.Run(argc, argv);
+}

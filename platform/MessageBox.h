@@ -1,0 +1,12 @@
+// Message boxes of the system's own texts (UTF-8).
+#pragma once
+
+namespace platform {
+
+inline constexpr int kIdOk = 1;
+
+// Shows `text` under `caption` with one OK button and returns kIdOk once it is
+// dismissed. Without a display the text and caption go to standard error.
+int MessageBox(const char* text, const char* caption);
+
+} // namespace platform

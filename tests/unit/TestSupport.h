@@ -1,0 +1,25 @@
+// Helpers shared by the unit tests: a fresh temporary folder per test, and
+// whole-file reads and writes.
+#pragma once
+
+#include <string>
+
+// A folder below the system's temporary folder, removed with everything in it
+// when the object goes.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& Path() const { return path; }
+    // Path of `relative` inside the folder.
+    std::string operator/(const std::string& relative) const { return path + "/" + relative; }
+
+private:
+    std::string path;
+};
+
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& bytes);
