@@ -56,7 +56,11 @@ bool FileStream::AtEnd() const { return std::feof(file) != 0; }
 
 int64_t FileStream::Size() const {
     struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fstat(fileno(file), &info) != 0) {
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : ESPIPE;
         return -1;
     }
     return info.st_size;

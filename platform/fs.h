@@ -34,7 +34,8 @@ public:
     [[nodiscard]] bool Seek(int64_t offset, int origin);
     int64_t Tell() const;
     bool AtEnd() const;
-    // Size of the open file in bytes, or -1 (also for anything but a regular file).
+    // Size of the open file in bytes, or -1 with errno set (EISDIR for a
+    // folder, ESPIPE for anything else that is not a regular file).
     int64_t Size() const;
     // Device and inode of the open file, to tell whether two paths are one file.
     bool Identity(uint64_t& device, uint64_t& inode) const;
