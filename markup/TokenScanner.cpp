@@ -84,6 +84,13 @@ TokenKind ReadToken(ScanCursor& cursor, TokenInfo& info) {
     unsigned char prevprev = 0;
     int32_t end = start; // the token's last byte
     int32_t o = start;
+    // A byte that cannot follow what came before: the token runs on as a
+    // malformed one to the next ">" (or up to the next "<").
+    const auto breakOff = [&](const char* what) {
+        info.name = Incorrect(what, end);
+        kind = TokenKind::Malformed;
+        terminator = ">";
+    };
     for (;;) {
         if (nameFrom >= 0) {
             // Names are read byte by byte, whatever the code page says.
@@ -203,9 +210,7 @@ TokenKind ReadToken(ScanCursor& cursor, TokenInfo& info) {
                 nameFrom = o + 1;
                 terminator = "?>";
             } else {
-                info.name = Incorrect("tag name character", end);
-                kind = TokenKind::Malformed;
-                terminator = ">";
+                breakOff("tag name character");
             }
         } else if ((states & kAfterBang) != 0) {
             states &= ~kAfterBang;
@@ -216,14 +221,11 @@ TokenKind ReadToken(ScanCursor& cursor, TokenInfo& info) {
                 states |= kAfterBangBracket;
             } else if (ch == 'D' && !inDoctype) {
                 states |= kInDoctype;
-            } else {
+            } else if (ch == 'E' || ch == 'A' || ch == 'N') {
+                kind = TokenKind::Declaration;
                 terminator = ">";
-                if (ch == 'E' || ch == 'A' || ch == 'N') {
-                    kind = TokenKind::Declaration;
-                } else {
-                    info.name = Incorrect("! tag", end);
-                    kind = TokenKind::Malformed;
-                }
+            } else {
+                breakOff("! tag");
             }
         } else if ((states & kAfterBangDash) != 0) {
             states &= ~kAfterBangDash;
@@ -231,9 +233,7 @@ TokenKind ReadToken(ScanCursor& cursor, TokenInfo& info) {
                 kind = TokenKind::Comment;
                 terminator = "-->";
             } else {
-                info.name = Incorrect("comment tag", end);
-                kind = TokenKind::Malformed;
-                terminator = ">";
+                breakOff("comment tag");
             }
         } else if ((states & kAfterBangBracket) != 0) {
             states &= ~kAfterBangBracket;
@@ -241,9 +241,7 @@ TokenKind ReadToken(ScanCursor& cursor, TokenInfo& info) {
                 kind = TokenKind::CDataSection;
                 terminator = "]]>";
             } else {
-                info.name = Incorrect("tag", end);
-                kind = TokenKind::Malformed;
-                terminator = ">";
+                breakOff("tag");
             }
         } else if ((states & kInDoctype) != 0) {
             if (ch == '<') {

@@ -8,6 +8,13 @@
 
 namespace {
 
+// A cursor at the start of `text`, as for a start tag just after its "<".
+ScanCursor CursorOver(const std::string& text) {
+    ScanCursor cursor;
+    cursor.text = text.c_str();
+    return cursor;
+}
+
 // The value of attribute `name` of the first element of `text`.
 std::string AttributeOf(const std::string& text, const char* name) {
     MarkupDoc doc;
@@ -68,8 +75,7 @@ TEST(MarkupAttribute, WantedNamesFollowTheNameRule) {
 TEST(MarkupAttribute, ScanStopsAtTheEndOfTheText) {
     // A quote that is never closed runs to the end; the scan stops at the 0.
     const std::string text = "e y x='abc";
-    ScanCursor cursor;
-    cursor.text = text.c_str();
+    ScanCursor cursor = CursorOver(text);
     ASSERT_TRUE(MarkupDoc::FindAttribute(cursor, "x"));
     EXPECT_EQ(text.substr(static_cast<size_t>(cursor.nameStart),
                           static_cast<size_t>(cursor.nameEnd - cursor.nameStart + 1)),
@@ -79,22 +85,19 @@ TEST(MarkupAttribute, ScanStopsAtTheEndOfTheText) {
 
     // A wanted name given last without a value is its own value.
     const std::string flag = "e y x";
-    cursor = ScanCursor{};
-    cursor.text = flag.c_str();
+    cursor = CursorOver(flag);
     ASSERT_TRUE(MarkupDoc::FindAttribute(cursor, "x"));
     EXPECT_EQ(cursor.nameStart, 4);
     EXPECT_EQ(cursor.nameEnd, 4);
     EXPECT_EQ(cursor.next, 5);
 
     const std::string lead = "e x=\x81";
-    cursor = ScanCursor{};
-    cursor.text = lead.c_str();
+    cursor = CursorOver(lead);
     ASSERT_TRUE(MarkupDoc::FindAttribute(cursor, "x"));
     EXPECT_EQ(cursor.nameStart, 4);
     EXPECT_EQ(cursor.nameEnd, 4);
 
-    cursor = ScanCursor{};
-    cursor.text = flag.c_str();
+    cursor = CursorOver(flag);
     EXPECT_FALSE(MarkupDoc::FindAttribute(cursor, "z"));
 }
 
