@@ -62,6 +62,7 @@ TEST_F(MarkupLoad, SetTextHasNoReadMessage) {
     EXPECT_FALSE(ParseChecked(doc, "<b>"));
     EXPECT_EQ(doc.ResultText(), "Element 'b' at offset 0 not ended");
     EXPECT_FALSE(doc.SetText(nullptr));
+    EXPECT_EQ(FindTableFault(doc), "");
     EXPECT_EQ(doc.ResultText(), "Empty document");
 }
 

@@ -16,6 +16,7 @@ TEST(MarkupParse, NewDocumentHoldsTheEmptyText) {
     EXPECT_EQ(doc.UsedCount(), 1);
     EXPECT_EQ(doc.ResultText(), "Empty document");
     EXPECT_FALSE(doc.Parse());
+    EXPECT_EQ(FindTableFault(doc), "");
     EXPECT_EQ(doc.Record(0).firstChild, 0);
     EXPECT_EQ(doc.Flags(), 0);
 }
