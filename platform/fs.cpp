@@ -72,6 +72,16 @@ bool FileStream::Identity(uint64_t& device, uint64_t& inode) const {
     return true;
 }
 
+bool FileStream::CopyPermissionsFrom(const char* path) {
+    struct stat info {};
+    if (stat(path, &info) != 0) {
+        return false;
+    }
+    const mode_t mask = umask(0);
+    umask(mask);
+    return fchmod(fileno(file), info.st_mode & 0777 & ~mask) == 0;
+}
+
 std::vector<FolderEntry> ListFolder(const std::string& path) {
     std::vector<FolderEntry> entries;
     DIR* dir = opendir(path.c_str());
@@ -101,6 +111,8 @@ std::vector<FolderEntry> ListFolder(const std::string& path) {
 int MakeFolder(const char* path, unsigned mode) {
     return mkdir(path, static_cast<mode_t>(mode)) == 0 ? 0 : errno;
 }
+
+int RemoveFile(const char* path) { return unlink(path) == 0 ? 0 : errno; }
 
 bool PathExists(const char* path) {
     struct stat info {};
