@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -113,6 +114,31 @@ int MakeFolder(const char* path, unsigned mode) {
 }
 
 int RemoveFile(const char* path) { return unlink(path) == 0 ? 0 : errno; }
+
+namespace {
+
+int firstRemoveError = 0;
+
+int RemoveOne(const char* path, const struct stat*, int kind, struct FTW*) {
+    const int result = kind == FTW_DP ? rmdir(path) : unlink(path);
+    if (result != 0 && firstRemoveError == 0) {
+        firstRemoveError = errno;
+    }
+    return 0; // go on with the rest
+}
+
+} // namespace
+
+int RemoveTree(const char* path) {
+    firstRemoveError = 0;
+    // Depth first, physical: a link is an entry like any file.
+    if (nftw(path, RemoveOne, 32, FTW_DEPTH | FTW_PHYS | FTW_MOUNT) != 0) {
+        return errno != 0 ? errno : EIO;
+    }
+    return firstRemoveError;
+}
+
+unsigned long CurrentThreadId() { return static_cast<unsigned long>(gettid()); }
 
 bool PathExists(const char* path) {
     struct stat info {};

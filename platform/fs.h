@@ -63,6 +63,14 @@ int MakeFolder(const char* path, unsigned mode = 0777);
 // Removes one file (not a folder); 0 or the errno value.
 int RemoveFile(const char* path);
 
+// Removes a folder and everything below it. Links are removed, never
+// followed, and nothing on another file system is entered. 0 on success, else
+// the errno value of the first failure.
+int RemoveTree(const char* path);
+
+// The calling thread's identifier.
+unsigned long CurrentThreadId();
+
 // True when something of that name exists (without following a final link).
 bool PathExists(const char* path);
 
