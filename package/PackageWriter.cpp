@@ -98,9 +98,12 @@ int PackageWriter::WriteDirectoryAndTrailer() {
         return Fail(PkgErrTooLarge, outputName, "the package would reach 2 GiB");
     }
     trailer.directory = static_cast<uint32_t>(directory);
-    const size_t directoryBytes = records.size() * sizeof(PackageEntry);
-    if (output.Write(records.data(), directoryBytes) != directoryBytes ||
-        output.Write(&trailer, sizeof trailer) != sizeof trailer) {
+    for (const PackageEntry& record : records) {
+        if (output.Write(&record, sizeof record) != sizeof record) {
+            return Fail(PkgErrWrite, outputName, "cannot write: " + ErrorText(errno));
+        }
+    }
+    if (output.Write(&trailer, sizeof trailer) != sizeof trailer) {
         return Fail(PkgErrWrite, outputName, "cannot write: " + ErrorText(errno));
     }
     return PkgOk;

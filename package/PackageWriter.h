@@ -6,6 +6,7 @@
 #include "package/PackageFormat.h"
 #include "platform/fs.h"
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,8 +31,9 @@ public:
     [[nodiscard]] int Pack(const std::string& sourceFolder, const std::string& outputPath,
                            int flags);
 
-    // The records written, in directory order.
-    const std::vector<PackageEntry>& Records() const { return records; }
+    // The records written, in directory order. A deque, so that the directory
+    // never needs twice its size while it grows.
+    const std::deque<PackageEntry>& Records() const { return records; }
     // Every problem met by the last Pack: files that could not be read, and
     // what made Pack fail.
     const std::vector<PackProblem>& Problems() const { return problems; }
@@ -56,7 +58,7 @@ private:
     int32_t transferSize = PkgTransferSize;
     PackageTrailer trailer{};
     PackageHeader header{};
-    std::vector<PackageEntry> records;
+    std::deque<PackageEntry> records;
     std::vector<PackProblem> problems;
     // The first fatal error met inside the walk (a failed write, an output
     // that would pass the 32-bit offsets); it ends the walk.

@@ -36,7 +36,7 @@ protected:
 
     ScratchFolder scratch;
     std::string prefix;
-    std::vector<PackageEntry> records;
+    std::deque<PackageEntry> records;
     std::vector<PackProblem> problems;
 };
 
