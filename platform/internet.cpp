@@ -17,7 +17,8 @@ size_t OnHeader(char*, size_t size, size_t count, void* context) {
     auto* start = static_cast<ResponseStart*>(context);
     const size_t length = size * count;
     long status = 0;
-    if (length <= 2 && curl_easy_getinfo(start->curl, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK &&
+    if (length <= 2 &&
+        curl_easy_getinfo(start->curl, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK &&
         status >= 200) {
         start->begun = true;
         return 0;
@@ -32,7 +33,9 @@ size_t OnBody(char*, size_t, size_t, void* context) {
 
 } // namespace
 
-InternetSession::~InternetSession() { curl_easy_cleanup(curl); }
+InternetSession::~InternetSession() {
+    curl_easy_cleanup(curl);
+}
 
 bool InternetSession::Open(const char* userAgent) {
     curl_easy_cleanup(curl);

@@ -26,7 +26,8 @@ int MulDiv(int number, int numerator, int denominator) {
     const long long product = static_cast<long long>(number) * numerator;
     const long long half = std::llabs(static_cast<long long>(denominator)) / 2;
     const bool negative = (product < 0) != (denominator < 0);
-    const long long magnitude = (std::llabs(product) + half) / std::llabs(static_cast<long long>(denominator));
+    const long long magnitude =
+        (std::llabs(product) + half) / std::llabs(static_cast<long long>(denominator));
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
@@ -42,13 +43,14 @@ DeviceContext ScreenDeviceContext() {
 }
 
 LoadedPicture::LoadedPicture(GdkPixbuf* decoded)
-    : pixbuf(decoded),
-      width(MulDiv(gdk_pixbuf_get_width(decoded), kHimetricPerInch,
-                   StatedPixelsPerInch(decoded, "x-dpi"))),
+    : pixbuf(decoded), width(MulDiv(gdk_pixbuf_get_width(decoded), kHimetricPerInch,
+                                    StatedPixelsPerInch(decoded, "x-dpi"))),
       height(MulDiv(gdk_pixbuf_get_height(decoded), kHimetricPerInch,
                     StatedPixelsPerInch(decoded, "y-dpi"))) {}
 
-LoadedPicture::~LoadedPicture() { g_object_unref(pixbuf); }
+LoadedPicture::~LoadedPicture() {
+    g_object_unref(pixbuf);
+}
 
 std::unique_ptr<LoadedPicture> LoadedPicture::Load(FileStream& file) {
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
@@ -70,8 +72,8 @@ std::unique_ptr<LoadedPicture> LoadedPicture::Load(FileStream& file) {
 
 void LoadedPicture::Render(const DeviceContext* dc, int x, int y, int cx, int cy, int xSrc,
                            int ySrc, int cxSrc, int cySrc) const {
-    if (dc == nullptr || dc->cairo == nullptr || cx == 0 || cy == 0 || cxSrc == 0 ||
-        cySrc == 0 || width == 0 || height == 0) {
+    if (dc == nullptr || dc->cairo == nullptr || cx == 0 || cy == 0 || cxSrc == 0 || cySrc == 0 ||
+        width == 0 || height == 0) {
         return;
     }
     // Source rectangle in the picture's pixels, rows counted from the top.

@@ -56,7 +56,7 @@ LONG MapError(int code) {
 }
 
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, const char* sql) {
         code = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
     }
@@ -93,7 +93,7 @@ public:
     int Size(int column) const { return sqlite3_column_bytes(statement, column); }
     int Result() const { return code; }
 
-private:
+  private:
     void Keep(int bound) {
         if (code == SQLITE_OK) {
             code = bound;
@@ -104,7 +104,7 @@ private:
 };
 
 class Database {
-public:
+  public:
     ~Database() { sqlite3_close(db); }
 
     // Opens the registry file. Without mayCreate a missing or empty file
@@ -121,7 +121,7 @@ public:
         if (const int opened = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
             opened != SQLITE_OK) {
             return !mayCreate && !PathExists(path.c_str()) ? ERROR_FILE_NOT_FOUND
-                                                            : MapError(opened);
+                                                           : MapError(opened);
         }
         sqlite3_busy_timeout(db, kBusyTimeoutMs);
         int64_t applicationId = 0;
@@ -144,7 +144,7 @@ public:
         return code == SQLITE_OK ? ERROR_SUCCESS : MapError(code);
     }
 
-private:
+  private:
     static void MakeConfigFolders(const std::string& path) {
         const size_t kestFolder = path.rfind('/');
         const size_t configFolder = path.rfind('/', kestFolder - 1);
@@ -205,21 +205,21 @@ bool IsPredefined(HKEY key) {
 }
 
 // The key a call works on: an open handle as it is, a predefined key with a
-// fresh connection to the database.
-LONG Resolve(HKEY key, bool mayCreate, RegistryKey& resolved) {
+// fresh connection to the database. The handle must carry the `needed` rights.
+LONG Resolve(HKEY key, bool mayCreate, REGSAM needed, RegistryKey& resolved) {
     if (key == nullptr) {
         return ERROR_INVALID_HANDLE;
     }
     if (!IsPredefined(key)) {
         resolved = *key;
-        return ERROR_SUCCESS;
+        return (key->access & needed) == needed ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
     }
     auto database = std::make_shared<Database>();
     if (const LONG opened = database->Open(mayCreate); opened != ERROR_SUCCESS) {
         return opened;
     }
-    resolved = {std::move(database), static_cast<int64_t>(reinterpret_cast<uintptr_t>(key) & 0xF) + 1,
-                KEY_ALL_ACCESS};
+    resolved = {std::move(database),
+                static_cast<int64_t>(reinterpret_cast<uintptr_t>(key) & 0xF) + 1, KEY_ALL_ACCESS};
     return ERROR_SUCCESS;
 }
 
@@ -243,7 +243,8 @@ bool SplitPath(const char* path, std::vector<std::string_view>& names) {
 LONG Walk(RegistryKey& key, const std::vector<std::string_view>& names, size_t& found) {
     found = 0;
     for (const std::string_view name : names) {
-        Statement child(key.database->Handle(), "SELECT id FROM keys WHERE parent = ? AND name = ?");
+        Statement child(key.database->Handle(),
+                        "SELECT id FROM keys WHERE parent = ? AND name = ?");
         child.Bind(1, key.id);
         child.Bind(2, name);
         if (!child.Step()) {
@@ -279,6 +280,29 @@ LONG CreateMissing(RegistryKey& key, const std::vector<std::string_view>& names,
     return result;
 }
 
+// How far a key path leads down from a key.
+struct PathWalk {
+    RegistryKey key;   // the last key found
+    int64_t start = 0; // the key the walk began at
+    std::vector<std::string_view> names;
+    size_t found = 0; // how many of the names exist
+};
+
+// What opening and creating share: the arguments' checks, the key, and the
+// walk down as far as the path exists.
+LONG WalkPath(HKEY key, const char* subKey, bool mayCreate, HKEY* result, PathWalk& walk) {
+    if (result == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    *result = nullptr;
+    if (!SplitPath(subKey, walk.names)) {
+        return ERROR_BAD_PATHNAME;
+    }
+    const LONG status = Resolve(key, mayCreate, 0, walk.key);
+    walk.start = walk.key.id;
+    return status == ERROR_SUCCESS ? Walk(walk.key, walk.names, walk.found) : status;
+}
+
 LONG Hand(RegistryKey&& key, REGSAM access, HKEY* result) {
     key.access = access;
     *result = new RegistryKey(std::move(key));
@@ -309,58 +333,34 @@ std::string RegistryDatabasePath() {
 }
 
 LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* result) {
-    if (result == nullptr) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    *result = nullptr;
-    std::vector<std::string_view> names;
-    if (!SplitPath(subKey, names)) {
-        return ERROR_BAD_PATHNAME;
-    }
-    RegistryKey opened;
-    LONG status = Resolve(key, false, opened);
-    size_t found = 0;
-    if (status == ERROR_SUCCESS) {
-        status = Walk(opened, names, found);
-    }
-    if (status != ERROR_SUCCESS) {
+    PathWalk walk;
+    if (const LONG status = WalkPath(key, subKey, false, result, walk); status != ERROR_SUCCESS) {
         return status;
     }
-    return found == names.size() ? Hand(std::move(opened), access, result) : ERROR_FILE_NOT_FOUND;
+    return walk.found == walk.names.size() ? Hand(std::move(walk.key), access, result)
+                                           : ERROR_FILE_NOT_FOUND;
 }
 
 LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM access, const void*,
                      HKEY* result, DWORD* disposition) {
-    if (result == nullptr) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    *result = nullptr;
-    std::vector<std::string_view> names;
-    if (!SplitPath(subKey, names)) {
-        return ERROR_BAD_PATHNAME;
-    }
-    RegistryKey opened;
-    LONG status = Resolve(key, true, opened);
-    if (status == ERROR_SUCCESS && !names.empty() && (opened.access & KEY_CREATE_SUB_KEY) == 0) {
-        status = ERROR_ACCESS_DENIED;
-    }
-    const int64_t start = opened.id;
-    size_t found = 0;
-    if (status == ERROR_SUCCESS) {
-        // Most calls find the whole path; only a missing key needs the write lock.
-        status = Walk(opened, names, found);
-    }
-    if (status == ERROR_SUCCESS && found < names.size()) {
-        opened.id = start;
-        status = CreateMissing(opened, names, found);
+    PathWalk walk;
+    LONG status = WalkPath(key, subKey, true, result, walk);
+    if (status == ERROR_SUCCESS && walk.found < walk.names.size()) {
+        // Only a missing key needs the write lock; the walk is repeated under it.
+        walk.key.id = walk.start;
+        status = (walk.key.access & KEY_CREATE_SUB_KEY) == 0
+                     ? ERROR_ACCESS_DENIED
+                     : CreateMissing(walk.key, walk.names, walk.found);
     }
     if (status != ERROR_SUCCESS) {
         return status;
     }
     if (disposition != nullptr) {
-        *disposition = found == names.size() ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+        // Another process may have made the path meanwhile.
+        *disposition =
+            walk.found == walk.names.size() ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
     }
-    return Hand(std::move(opened), access, result);
+    return Hand(std::move(walk.key), access, result);
 }
 
 LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE* data,
@@ -369,11 +369,8 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE
         return ERROR_INVALID_PARAMETER;
     }
     RegistryKey opened;
-    if (const LONG status = Resolve(key, false, opened); status != ERROR_SUCCESS) {
+    if (const LONG status = Resolve(key, false, KEY_QUERY_VALUE, opened); status != ERROR_SUCCESS) {
         return status;
-    }
-    if ((opened.access & KEY_QUERY_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
     }
     Statement value(opened.database->Handle(),
                     "SELECT type, data FROM vals WHERE key = ? AND name = ?");
@@ -406,11 +403,8 @@ LONG RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const BY
         return ERROR_INVALID_PARAMETER;
     }
     RegistryKey opened;
-    if (const LONG status = Resolve(key, true, opened); status != ERROR_SUCCESS) {
+    if (const LONG status = Resolve(key, true, KEY_SET_VALUE, opened); status != ERROR_SUCCESS) {
         return status;
-    }
-    if ((opened.access & KEY_SET_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
     }
     Statement store(opened.database->Handle(),
                     "INSERT INTO vals(key, name, type, data) VALUES(?, ?, ?, ?)"

@@ -18,7 +18,7 @@ constexpr DWORD kValueBufferSize = 100;
 
 // Closes the key on every path out of a command.
 class OpenKey {
-public:
+  public:
     OpenKey() = default;
     ~OpenKey() {
         if (key != nullptr) {
@@ -31,7 +31,7 @@ public:
     HKEY* Out() { return &key; }
     HKEY Get() const { return key; }
 
-private:
+  private:
     HKEY key = nullptr;
 };
 
@@ -100,10 +100,10 @@ const char* WriteRegistryValue(char* args, ReplyBuffer& reply) {
     const std::optional<HKEY> root = FindRoot(fields[0]);
     OpenKey key;
     DWORD disposition = 0;
-    if (!root || platform::RegCreateKeyExA(*root, fields[1], 0, nullptr,
-                                           platform::REG_OPTION_NON_VOLATILE,
-                                           platform::KEY_ALL_ACCESS, nullptr, key.Out(),
-                                           &disposition) != platform::ERROR_SUCCESS) {
+    if (!root ||
+        platform::RegCreateKeyExA(*root, fields[1], 0, nullptr, platform::REG_OPTION_NON_VOLATILE,
+                                  platform::KEY_ALL_ACCESS, nullptr, key.Out(),
+                                  &disposition) != platform::ERROR_SUCCESS) {
         return SetReply(reply, kReplyRegWriteFail);
     }
     const std::string_view data = fields[3];

@@ -1,6 +1,6 @@
-#include "unit/TestSupport.h"
-#include "platform/fs.h"
 #include "services/CopyFileCommand.h"
+#include "platform/fs.h"
+#include "unit/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -23,7 +23,7 @@ std::string Pattern(size_t size) {
 }
 
 class CopyFileCommandTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(platform::MakeFolder((scratch / "resource").c_str()), 0);
         WriteWholeFile(scratch / "resource/a.bin", source);
@@ -59,7 +59,7 @@ TEST_F(CopyFileCommandTest, FailedOpensLeaveTheDestinationAlone) {
     EXPECT_EQ(Copy(scratch / "resource/a.bin|" + scratch / "no/such/folder.bin"), "copyfilefail");
     EXPECT_EQ(Copy(scratch / "resource/a.bin|" + scratch / "resource"), "copyfilefail");
     for (const std::string& args : {std::string(), std::string("|||"), scratch / "resource/a.bin",
-                                   scratch / "resource/a.bin|"}) {
+                                    scratch / "resource/a.bin|"}) {
         EXPECT_EQ(Copy(args), "copyfilefail") << args;
     }
 }
@@ -69,8 +69,8 @@ TEST_F(CopyFileCommandTest, TheSourceItselfIsNeverADestination) {
     ASSERT_EQ(symlink((scratch / "resource/a.bin").c_str(), (scratch / "soft.bin").c_str()), 0);
     const std::string from = scratch / "resource/a.bin|";
     for (const std::string& destination :
-         {scratch / "resource/a.bin", scratch / "resource/../resource/a.bin",
-          scratch / "hard.bin", scratch / "soft.bin"}) {
+         {scratch / "resource/a.bin", scratch / "resource/../resource/a.bin", scratch / "hard.bin",
+          scratch / "soft.bin"}) {
         EXPECT_EQ(Copy(from + destination), "copyfilefail") << destination;
         EXPECT_EQ(ReadWholeFile(scratch / "resource/a.bin"), source);
     }

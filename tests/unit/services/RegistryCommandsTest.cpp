@@ -1,7 +1,7 @@
-#include "unit/TestSupport.h"
+#include "services/RegistryCommands.h"
 #include "platform/fs.h"
 #include "platform/registry.h"
-#include "services/RegistryCommands.h"
+#include "unit/TestSupport.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -17,18 +17,16 @@ namespace {
 
 // Sets an environment variable for one scope and puts the old value back.
 class ScopedEnvironment {
-public:
+  public:
     ScopedEnvironment(const char* variable, const char* value) : name(variable) {
         if (const char* old = std::getenv(variable)) {
             previous = old;
         }
         value != nullptr ? setenv(variable, value, 1) : unsetenv(variable);
     }
-    ~ScopedEnvironment() {
-        previous ? setenv(name, previous->c_str(), 1) : unsetenv(name);
-    }
+    ~ScopedEnvironment() { previous ? setenv(name, previous->c_str(), 1) : unsetenv(name); }
 
-private:
+  private:
     const char* name;
     std::optional<std::string> previous;
 };
@@ -92,7 +90,7 @@ bool KeyExists(HKEY root, const char* path) {
 }
 
 class RegistryCommandsTest : public ::testing::Test {
-protected:
+  protected:
     ScratchFolder scratch;
     const std::string database = scratch / "registry.sqlite";
     ScopedEnvironment registry{"KEST_REGISTRY", database.c_str()};
@@ -209,9 +207,9 @@ TEST_F(RegistryCommandsTest, FieldsAreCutAtRunsOfBarsAndExtraFieldsIgnored) {
 }
 
 TEST_F(RegistryCommandsTest, WritesWithoutDataTextFailAndWriteNothing) {
-    for (const char* args : {"HKEY_CURRENT_USER|Software\\Demo|Page",
-                             "HKEY_CURRENT_USER|Software\\Demo|Page||", "HKEY_CURRENT_USER",
-                             "|||", ""}) {
+    for (const char* args :
+         {"HKEY_CURRENT_USER|Software\\Demo|Page", "HKEY_CURRENT_USER|Software\\Demo|Page||",
+          "HKEY_CURRENT_USER", "|||", ""}) {
         SCOPED_TRACE(args);
         EXPECT_EQ(Write(args), "regwritefail");
         EXPECT_EQ(Read(args), "regreadfail");
