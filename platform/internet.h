@@ -11,7 +11,7 @@ namespace platform {
 inline constexpr long kInternetDefaultTimeoutMs = 30000;
 
 class InternetSession {
-  public:
+public:
     InternetSession() = default;
     ~InternetSession();
     InternetSession(const InternetSession&) = delete;
@@ -30,7 +30,7 @@ class InternetSession {
     // followed. False when no response began.
     [[nodiscard]] bool OpenUrl(const char* url);
 
-  private:
+private:
     void* curl = nullptr; // the client's easy handle
 };
 

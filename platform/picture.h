@@ -22,7 +22,7 @@ int MulDiv(int number, int numerator, int denominator);
 DeviceContext ScreenDeviceContext();
 
 class LoadedPicture {
-  public:
+public:
     ~LoadedPicture();
     LoadedPicture(const LoadedPicture&) = delete;
     LoadedPicture& operator=(const LoadedPicture&) = delete;
@@ -44,7 +44,7 @@ class LoadedPicture {
     void Render(const DeviceContext* dc, int x, int y, int cx, int cy, int xSrc, int ySrc,
                 int cxSrc, int cySrc) const;
 
-  private:
+private:
     explicit LoadedPicture(GdkPixbuf* decoded);
 
     GdkPixbuf* pixbuf;

@@ -56,7 +56,7 @@ LONG MapError(int code) {
 }
 
 class Statement {
-  public:
+public:
     Statement(sqlite3* db, const char* sql) {
         code = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
     }
@@ -93,7 +93,7 @@ class Statement {
     int Size(int column) const { return sqlite3_column_bytes(statement, column); }
     int Result() const { return code; }
 
-  private:
+private:
     void Keep(int bound) {
         if (code == SQLITE_OK) {
             code = bound;
@@ -104,7 +104,7 @@ class Statement {
 };
 
 class Database {
-  public:
+public:
     ~Database() { sqlite3_close(db); }
 
     // Opens the registry file. Without mayCreate a missing or empty file
@@ -144,7 +144,7 @@ class Database {
         return code == SQLITE_OK ? ERROR_SUCCESS : MapError(code);
     }
 
-  private:
+private:
     static void MakeConfigFolders(const std::string& path) {
         const size_t kestFolder = path.rfind('/');
         const size_t configFolder = path.rfind('/', kestFolder - 1);

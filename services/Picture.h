@@ -23,7 +23,7 @@ struct PixelSize {
 };
 
 class Picture {
-  public:
+public:
     // Opens the file at `path` and loads it. False only if the file cannot be
     // opened; a file that does not decode leaves the picture empty.
     [[nodiscard]] bool LoadFile(const char* path);
@@ -41,6 +41,6 @@ class Picture {
     // the origin. Draws nothing when empty; always true.
     bool Draw(const platform::DeviceContext* dc, PixelRect rect) const;
 
-  private:
+private:
     std::unique_ptr<platform::LoadedPicture> picture;
 };

@@ -18,7 +18,7 @@ constexpr DWORD kValueBufferSize = 100;
 
 // Closes the key on every path out of a command.
 class OpenKey {
-  public:
+public:
     OpenKey() = default;
     ~OpenKey() {
         if (key != nullptr) {
@@ -31,7 +31,7 @@ class OpenKey {
     HKEY* Out() { return &key; }
     HKEY Get() const { return key; }
 
-  private:
+private:
     HKEY key = nullptr;
 };
 

@@ -23,7 +23,7 @@ std::string Pattern(size_t size) {
 }
 
 class CopyFileCommandTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_EQ(platform::MakeFolder((scratch / "resource").c_str()), 0);
         WriteWholeFile(scratch / "resource/a.bin", source);

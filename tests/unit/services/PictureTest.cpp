@@ -48,7 +48,7 @@ void SavePicture(const std::string& path, const char* type, int width, int heigh
 
 // An image surface filled with kUntouched, drawn on through a device context.
 class Canvas {
-  public:
+public:
     Canvas(int width, int height)
         : surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height)),
           cairo(cairo_create(surface)) {
@@ -77,13 +77,13 @@ class Canvas {
 
     platform::DeviceContext dc;
 
-  private:
+private:
     cairo_surface_t* surface;
     cairo_t* cairo;
 };
 
 class PictureTest : public ::testing::Test {
-  protected:
+protected:
     ScratchFolder scratch;
     Picture picture;
 };

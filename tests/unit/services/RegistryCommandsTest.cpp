@@ -17,7 +17,7 @@ namespace {
 
 // Sets an environment variable for one scope and puts the old value back.
 class ScopedEnvironment {
-  public:
+public:
     ScopedEnvironment(const char* variable, const char* value) : name(variable) {
         if (const char* old = std::getenv(variable)) {
             previous = old;
@@ -26,7 +26,7 @@ class ScopedEnvironment {
     }
     ~ScopedEnvironment() { previous ? setenv(name, previous->c_str(), 1) : unsetenv(name); }
 
-  private:
+private:
     const char* name;
     std::optional<std::string> previous;
 };
@@ -90,7 +90,7 @@ bool KeyExists(HKEY root, const char* path) {
 }
 
 class RegistryCommandsTest : public ::testing::Test {
-  protected:
+protected:
     ScratchFolder scratch;
     const std::string database = scratch / "registry.sqlite";
     ScopedEnvironment registry{"KEST_REGISTRY", database.c_str()};

@@ -26,7 +26,7 @@ constexpr const char* kPath = "/clientaction/readmag/Vant/kest/1.000/MID/0/0/200
 // A loopback HTTP server on a port of its own: it records each request's
 // header block, answers with `head`, and then, if asked, trickles a body.
 class TestServer {
-  public:
+public:
     explicit TestServer(std::string responseHead, int bodyPieces = 0)
         : head(std::move(responseHead)), pieces(bodyPieces) {
         listener = socket(AF_INET, SOCK_STREAM, 0);
@@ -53,7 +53,7 @@ class TestServer {
         return requests;
     }
 
-  private:
+private:
     bool WaitFor(int fd, short events, int timeoutMs) {
         pollfd entry{fd, events, 0};
         return poll(&entry, 1, timeoutMs) == 1;
@@ -106,7 +106,7 @@ class TestServer {
 };
 
 class UsageStatisticsTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         // A proxy of the machine's must not stand between us and loopback.
         setenv("no_proxy", "127.0.0.1", 1);
