@@ -124,17 +124,24 @@ public:
                                                            : MapError(opened);
         }
         sqlite3_busy_timeout(db, kBusyTimeoutMs);
-        int64_t applicationId = 0;
-        if (const LONG read = ReadApplicationId(applicationId); read != ERROR_SUCCESS) {
-            return read;
+        Layout layout = Layout::Foreign;
+        if (const LONG inspected = Inspect(layout); inspected != ERROR_SUCCESS) {
+            return inspected;
         }
-        if (applicationId == kApplicationId) {
-            return Run("PRAGMA synchronous = FULL");
-        }
-        if (applicationId != 0 || !IsEmpty()) {
+        if (layout == Layout::Foreign) {
             return ERROR_BADDB;
         }
-        return mayCreate ? Initialise() : ERROR_FILE_NOT_FOUND;
+        if (layout == Layout::Fresh) {
+            if (const LONG laidOut = mayCreate ? Initialise() : ERROR_FILE_NOT_FOUND;
+                laidOut != ERROR_SUCCESS) {
+                return laidOut;
+            }
+        }
+        // Readers then never wait for a writer. The switch needs the file to
+        // itself for a moment; while another process is busy it is simply
+        // tried again on a later open, since locking alone keeps writes safe.
+        Run("PRAGMA journal_mode = WAL");
+        return Run("PRAGMA synchronous = FULL");
     }
 
     sqlite3* Handle() const { return db; }
@@ -152,30 +159,33 @@ private:
         MakeFolder(path.substr(0, kestFolder).c_str(), 0700);
     }
 
-    LONG ReadApplicationId(int64_t& id) {
-        Statement pragma(db, "PRAGMA application_id");
-        if (pragma.Step()) {
-            id = pragma.Integer(0);
-        }
-        return pragma.Result() == SQLITE_OK ? ERROR_SUCCESS : MapError(pragma.Result());
-    }
+    enum class Layout { Ours, Fresh, Foreign };
 
-    bool IsEmpty() {
-        Statement count(db, "SELECT count(*) FROM sqlite_master");
-        return count.Step() && count.Integer(0) == 0;
+    // One statement, so that the mark and the tables are seen as of one moment
+    // even while another process lays out the file.
+    LONG Inspect(Layout& layout) {
+        Statement inspect(db, "SELECT (SELECT * FROM pragma_application_id),"
+                              " (SELECT count(*) FROM sqlite_master)");
+        if (inspect.Step()) {
+            const int64_t mark = inspect.Integer(0);
+            layout = mark == kApplicationId                 ? Layout::Ours
+                     : mark == 0 && inspect.Integer(1) == 0 ? Layout::Fresh
+                                                            : Layout::Foreign;
+        }
+        return inspect.Result() == SQLITE_OK ? ERROR_SUCCESS : MapError(inspect.Result());
     }
 
     // Lays out a fresh file. Another process may be doing the same, so the
-    // check is repeated inside the write transaction.
+    // file is inspected again inside the write transaction.
     LONG Initialise() {
-        LONG result = Run("PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; BEGIN IMMEDIATE");
+        LONG result = Run("BEGIN IMMEDIATE");
         if (result != ERROR_SUCCESS) {
             return result;
         }
-        int64_t applicationId = 0;
-        result = ReadApplicationId(applicationId);
-        if (result == ERROR_SUCCESS && applicationId != kApplicationId) {
-            result = applicationId == 0 && IsEmpty() ? Run(kSchema) : ERROR_BADDB;
+        Layout layout = Layout::Foreign;
+        result = Inspect(layout);
+        if (result == ERROR_SUCCESS && layout != Layout::Ours) {
+            result = layout == Layout::Fresh ? Run(kSchema) : ERROR_BADDB;
         }
         if (result == ERROR_SUCCESS) {
             result = Run("COMMIT");
