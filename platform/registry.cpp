@@ -23,6 +23,7 @@ constexpr int kApplicationId = 0x4B657374; // "Kest"
 constexpr int kBusyTimeoutMs = 10000;
 constexpr size_t kMaxKeyNameLength = 255;
 
+// A root key's row id is the low bits of its predefined handle plus one.
 constexpr const char* kSchema =
     "CREATE TABLE keys(id INTEGER PRIMARY KEY, parent INTEGER NOT NULL,"
     " name TEXT NOT NULL COLLATE NOCASE, UNIQUE(parent, name));"
