@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Runs every benchmark under bench/: each folder's run.sh in turn.
+# Runs every benchmark: each bench/*/run.sh prints our figures beside a peer's.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-status=0
+"$here/../scripts/setup.sh"
+"$here/../scripts/build.sh" normal >/dev/null
 for script in "$here"/*/run.sh; do
-    [ -x "$script" ] || continue
     echo "== $(basename "$(dirname "$script")")"
-    "$script" || status=1
+    "$script"
 done
-exit $status
