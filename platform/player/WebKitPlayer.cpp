@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -74,6 +75,11 @@ struct PendingCall {
 WebKitPlayer::WebKitPlayer(GtkWidget* fixed, const std::string& playerFolder)
     : routes(playerFolder) {
     milestones.created = Clock::now();
+    // The engine's optimising tier compiles Ruffle's hottest start-up code on
+    // threads that, on a small machine, take the cores the start-up needs:
+    // measured, it doubles the player's start. The web process inherits this;
+    // a value set by the user is kept.
+    setenv("JSC_useOMGJIT", "false", 0);
     cancellable = g_cancellable_new();
     context = webkit_web_context_new_ephemeral();
     webkit_web_context_register_uri_scheme(context, kPlayerScheme,
@@ -96,6 +102,11 @@ WebKitPlayer::WebKitPlayer(GtkWidget* fixed, const std::string& playerFolder)
                                         "user-content-manager", manager, nullptr));
     g_object_unref(manager);
     g_object_ref_sink(view);
+    // For looking into the page: its console goes to standard output.
+    if (std::getenv("KEST_PLAYER_CONSOLE")) {
+        webkit_settings_set_enable_write_console_messages_to_stdout(webkit_web_view_get_settings(view),
+                                                                   TRUE);
+    }
 
     // No context menu, neither the page's nor the player's: the right button
     // never reaches the page.
@@ -161,6 +172,10 @@ void WebKitPlayer::ServeRequest(WebKitURISchemeRequest* request, void* self) {
         WebKitURISchemeResponse* response =
             webkit_uri_scheme_response_new(G_INPUT_STREAM(stream), static_cast<gint64>(size));
         webkit_uri_scheme_response_set_content_type(response, file->mimeType);
+        // The type must also be a header: streaming compilation checks it there.
+        SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
+        soup_message_headers_replace(headers, "Content-Type", file->mimeType);
+        webkit_uri_scheme_response_set_http_headers(response, headers);
         webkit_uri_scheme_request_finish_with_response(request, response);
         g_object_unref(response);
         g_object_unref(stream);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,6 +71,20 @@ TEST_F(PlayerTest, TheMovieStartsAndIsDrawn) {
     EXPECT_EQ(window->commands.front(), "probe_started|");
     EXPECT_EQ(circle, "ffcc00");
     EXPECT_EQ(backdrop, "2255aa");
+}
+
+TEST_F(PlayerTest, AMovieWhosePathNeedsEscapingLoads) {
+    // A folder and file name with a blank and GBK bytes, as a package may hold.
+    gchar* folder = g_dir_make_tmp("kest-gui-XXXXXX", nullptr);
+    ASSERT_NE(folder, nullptr);
+    const std::filesystem::path base(folder);
+    g_free(folder);
+    std::filesystem::create_directory(base / "a b");
+    const std::filesystem::path movie = base / "a b" / (kGbk + " #1%.swf");
+    std::filesystem::copy_file(KEST_PROBE_MOVIE, movie);
+    window->moviePath = movie.string();
+    EXPECT_TRUE(Run([] {}));
+    std::filesystem::remove_all(base);
 }
 
 TEST_F(PlayerTest, TheHostsInvokeMessagesReachTheMovie) {

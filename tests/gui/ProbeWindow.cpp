@@ -22,7 +22,7 @@ bool ProbeWindow::OnInitDialog() {
     player.MoveWindow(RectAt(0, 30, 640, 480));
     player.SetFsCommandHandler(
         [this](const std::string& command, const std::string& args) { OnFsCommand(command, args); });
-    player.LoadMovie(0, KEST_PROBE_MOVIE);
+    player.LoadMovie(0, moviePath);
     player.Play();
     SetTimer(kGiveUpTimer, 30000, platform::ui::TimerKind::OneShot);
     return true;

@@ -20,6 +20,7 @@ public:
     std::function<void()> steps;
     static constexpr int kResultTimeout = -99;
 
+    std::string moviePath = KEST_PROBE_MOVIE;
     CShockwaveflash1 player;
     std::vector<std::string> commands; // "command|args", in arrival order
 
