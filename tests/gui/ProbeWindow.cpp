@@ -63,3 +63,33 @@ bool ProbeWindow::WaitForCommands(size_t count, int milliseconds) {
     }
     return commands.size() >= count;
 }
+
+// Real input through the X server (XTest), as a person's would arrive. The
+// window keeps handling its events meanwhile: a drag needs its answer to the
+// press while the button is still down.
+bool ProbeWindow::Xdotool(const std::string& arguments) {
+    const std::string command = "xdotool " + arguments;
+    GPid child = 0;
+    gchar** argv = nullptr;
+    if (!g_shell_parse_argv(command.c_str(), nullptr, &argv, nullptr)) {
+        return false;
+    }
+    const gboolean started = g_spawn_async(nullptr, argv, nullptr,
+                                           GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD),
+                                           nullptr, nullptr, &child, nullptr);
+    g_strfreev(argv);
+    if (!started) {
+        return false;
+    }
+    bool done = false;
+    g_child_watch_add(
+        child, +[](GPid pid, gint, gpointer flag) {
+            *static_cast<bool*>(flag) = true;
+            g_spawn_close_pid(pid);
+        },
+        &done);
+    while (!done) {
+        Pump(10);
+    }
+    return true;
+}

@@ -26,6 +26,9 @@ public:
 
     // Runs the window's events for a while (nested), e.g. to let a frame draw.
     static void Pump(int milliseconds);
+    // Real input through the X server (XTest), as a person's would arrive:
+    // runs xdotool with `arguments` while the window keeps handling events.
+    static bool Xdotool(const std::string& arguments);
     // Waits (nested) until `count` commands have arrived or the time is up.
     bool WaitForCommands(size_t count, int milliseconds = 5000);
 

@@ -17,52 +17,44 @@ ControlRecord* WindowRecord::Control(int id) {
 
 namespace {
 
-// Each peer finds its record by index: the records live in a vector that grows.
-class ControlBase {
+std::string Size(const platform::ui::Bitmap* bitmap) {
+    return bitmap ? std::to_string(bitmap->Width()) + "x" + std::to_string(bitmap->Height()) : "-";
+}
+
+// The part every control peer shares. Each finds its record by index: the
+// records live in a vector that grows.
+template <typename Interface> class FakeControl : public Interface {
 public:
-    ControlBase(WindowRecord& w, size_t i) : window(w), index(i) {}
+    FakeControl(WindowRecord& w, size_t i) : window(w), index(i) {}
+    ~FakeControl() override { Record().alive = false; }
+    void Move(const Rect& r) override { Record().rect = r; }
+    void SetVisible(bool v) override { Record().visible = v; }
 
 protected:
     ControlRecord& Record() { return window.controls[index]; }
-    void MoveRecord(const Rect& r) { Record().rect = r; }
-    void ShowRecord(bool v) { Record().visible = v; }
-    void Kill() { Record().alive = false; }
 
     WindowRecord& window;
     size_t index;
 };
 
-std::string Size(const platform::ui::Bitmap* bitmap) {
-    return bitmap ? std::to_string(bitmap->Width()) + "x" + std::to_string(bitmap->Height()) : "-";
-}
-
-class Button : public platform::ui::ButtonPeer, ControlBase {
+class Button : public FakeControl<platform::ui::ButtonPeer> {
 public:
-    using ControlBase::ControlBase;
-    ~Button() override { Kill(); }
-    void Move(const Rect& r) override { MoveRecord(r); }
-    void SetVisible(bool v) override { ShowRecord(v); }
+    using FakeControl::FakeControl;
     void SetBitmaps(const platform::ui::Bitmap* up, const platform::ui::Bitmap* down,
                     const platform::ui::Bitmap* focus) override {
         Record().bitmaps = {Size(up), Size(down), Size(focus)};
     }
 };
 
-class Picture : public platform::ui::PicturePeer, ControlBase {
+class Picture : public FakeControl<platform::ui::PicturePeer> {
 public:
-    using ControlBase::ControlBase;
-    ~Picture() override { Kill(); }
-    void Move(const Rect& r) override { MoveRecord(r); }
-    void SetVisible(bool v) override { ShowRecord(v); }
+    using FakeControl::FakeControl;
     void SetBitmap(const platform::ui::Bitmap* bitmap) override { Record().bitmaps = {Size(bitmap)}; }
 };
 
-class Player : public platform::player::PlayerPeer, ControlBase {
+class Player : public FakeControl<platform::player::PlayerPeer> {
 public:
-    using ControlBase::ControlBase;
-    ~Player() override { Kill(); }
-    void Move(const Rect& r) override { MoveRecord(r); }
-    void SetVisible(bool v) override { ShowRecord(v); }
+    using FakeControl::FakeControl;
     void LoadMovie(int layer, const std::string& url) override {
         window.player.calls.push_back("LoadMovie " + std::to_string(layer) + " " + url);
     }
