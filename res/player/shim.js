@@ -58,6 +58,14 @@
             player.addEventListener("loadeddata", resolve, { once: true }));
         movieRunning = (async () => {
             try {
+                // A movie that is not there never loads; calls must not wait for it.
+                if (url.startsWith(location.href.replace(/[^/]*$/, ""))) {
+                    const response = await fetch(url);
+                    response.body?.cancel();
+                    if (!response.ok) {
+                        throw new Error(`${url}: ${response.status} ${response.statusText}`);
+                    }
+                }
                 await player.ruffle().load({ url });
                 tell("mark", "ruffle");
                 await loaded;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -84,6 +85,21 @@ TEST_F(PlayerTest, AMovieWhosePathNeedsEscapingLoads) {
     window->moviePath = movie.string();
     EXPECT_TRUE(Run([] {}));
     std::filesystem::remove_all(base);
+}
+
+TEST_F(PlayerTest, CallsIntoAMissingMovieAnswerWithoutWaitingForIt) {
+    window->moviePath = "/nonexistent/missing.swf";
+    window->stepsAtStart = true;
+    std::string answer = "none";
+    std::chrono::steady_clock::duration took{};
+    ASSERT_TRUE(Run([&] {
+        const auto start = std::chrono::steady_clock::now();
+        answer = window->player.CallFunction(
+            "<invoke name=\"turn_next\"  returntype=\"xml\"><arguments></arguments></invoke>");
+        took = std::chrono::steady_clock::now() - start;
+    }));
+    EXPECT_EQ(answer, "");
+    EXPECT_LT(took, std::chrono::seconds(5)) << "the call waited for a movie that never comes";
 }
 
 TEST_F(PlayerTest, TheHostsInvokeMessagesReachTheMovie) {

@@ -25,6 +25,9 @@ bool ProbeWindow::OnInitDialog() {
     player.LoadMovie(0, moviePath);
     player.Play();
     SetTimer(kGiveUpTimer, 30000, platform::ui::TimerKind::OneShot);
+    if (stepsAtStart) {
+        SetTimer(kStepsTimer, 1, platform::ui::TimerKind::OneShot);
+    }
     return true;
 }
 

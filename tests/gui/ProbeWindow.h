@@ -18,6 +18,8 @@ public:
     // the window closes when it returns. Results other than kIdOk mean the
     // movie never started (kResultTimeout).
     std::function<void()> steps;
+    // Runs the steps as soon as the loop runs, not waiting for the movie.
+    bool stepsAtStart = false;
     static constexpr int kResultTimeout = -99;
 
     std::string moviePath = KEST_PROBE_MOVIE;
