@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Runs every benchmark: each bench/*/run.sh prints our figures beside a peer's.
+# Runs every benchmark: bench/*/run.sh, one after the other.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-"$here/../scripts/setup.sh"
-"$here/../scripts/build.sh" normal >/dev/null
+status=0
 for script in "$here"/*/run.sh; do
-    echo "== $(basename "$(dirname "$script")")"
-    "$script"
+    echo "== ${script#"$here"/}"
+    "$script" || status=1
 done
+exit $status

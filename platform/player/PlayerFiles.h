@@ -1,0 +1,60 @@
+// The files the player's web view may load, and nothing else: our page and
+// shim, Ruffle's files, and the files of the content folder. Display-free, so
+// that the routing rules are tested on their own.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform::player {
+
+// The URI scheme and origin the web view loads everything from.
+inline constexpr const char* kPlayerScheme = "kest";
+inline constexpr const char* kPlayerOrigin = "kest://player";
+inline constexpr const char* kPageUrl = "kest://player/page.html";
+
+// The folder holding page.html, shim.js and ruffle/ (Ruffle's npm files).
+// Looked for next to the executable, in the install prefix, then in the build
+// tree; nullopt (after a line on standard error) when there is none.
+std::optional<std::string> FindPlayerFolder();
+
+struct ServedFile {
+    std::string path;
+    const char* mimeType;
+};
+
+class PlayerRoutes {
+public:
+    explicit PlayerRoutes(std::string playerFolder);
+
+    // The folder whose files "/content/..." serves; empty serves none.
+    void SetContentFolder(const std::string& folder);
+    const std::string& ContentFolder() const { return contentFolder; }
+
+    // The file for the path of a request URI (percent-encoded, query and
+    // fragment already removed). Nothing for a path that leaves its folder,
+    // by ".." or by a link, or names no regular file.
+    std::optional<ServedFile> Resolve(std::string_view uriPath) const;
+
+    // The URL that LoadMovie's argument names: an absolute or relative local
+    // path becomes a URL below "/content/", after the content folder has been
+    // chosen for it (the current folder when the movie lies below it, else
+    // the movie's own folder); a URL is kept.
+    std::string MovieUrl(const std::string& pathOrUrl);
+
+private:
+    std::string playerFolder;
+    std::string contentFolder;
+};
+
+// Percent-decodes a URI path; nullopt for a bad escape or a NUL byte.
+std::optional<std::string> DecodeUriPath(std::string_view encoded);
+// Percent-encodes every byte outside the unreserved set, keeping '/'.
+std::string EncodeUriPath(std::string_view path);
+
+// A language tag (BCP 47) for the web view from a locale name such as
+// "zh_CN.GBK"; "en-US" for "C", "POSIX", an empty or an odd name.
+std::string LanguageTagFromLocale(std::string_view locale);
+
+} // namespace platform::player

@@ -1,0 +1,153 @@
+// The host's side of the movie player: loads and plays movies, turns the
+// host's invoke messages into calls of the movie's callbacks and their answers
+// into XML, and forwards the movie's fscommand calls to the host.
+"use strict";
+
+(() => {
+    const host = window.webkit.messageHandlers.kest;
+    const tell = (...message) => host.postMessage(message);
+
+    // A locale name the engine passes through unchecked ("c.utf-8") is not a
+    // language tag, and the player's start-up trips over it.
+    try {
+        new Intl.Locale(navigator.language);
+    } catch {
+        Object.defineProperty(Navigator.prototype, "language", { get: () => "en-US" });
+        Object.defineProperty(Navigator.prototype, "languages", { get: () => ["en-US"] });
+    }
+
+    window.RufflePlayer = window.RufflePlayer || {};
+    window.RufflePlayer.config = {
+        publicPath: "ruffle/",
+        polyfills: false,
+        autoplay: "on",
+        unmuteOverlay: "hidden",
+        splashScreen: false,
+        preloader: false,
+        contextMenu: "off",
+        menu: false,
+        showSwfDownload: false,
+        warnOnUnsupportedContent: false,
+        upgradeToHttps: false,
+        letterbox: "off",
+        quality: "high",
+        scale: "showAll",
+        wmode: "window",
+        allowScriptAccess: true,
+        allowNetworking: "all",
+        openUrlMode: "allow",
+        logLevel: "error",
+    };
+
+    const player = window.RufflePlayer.newest().createPlayer();
+    player.id = "player";
+    document.body.appendChild(player);
+    player.onFSCommand = (command, args) => {
+        tell("fscommand", String(command), String(args));
+        return true;
+    };
+
+    // Settles once the current movie has run its first frame, where movies
+    // register their callbacks; null while no movie was asked for.
+    let movieRunning = null;
+
+    const nextFrame = () => new Promise((resolve) => requestAnimationFrame(() => resolve()));
+
+    function load(url) {
+        const loaded = new Promise((resolve) =>
+            player.addEventListener("loadeddata", resolve, { once: true }));
+        movieRunning = (async () => {
+            try {
+                // A movie that is not there never loads; calls must not wait for it.
+                if (url.startsWith(location.href.replace(/[^/]*$/, ""))) {
+                    const response = await fetch(url);
+                    response.body?.cancel();
+                    if (!response.ok) {
+                        throw new Error(`${url}: ${response.status} ${response.statusText}`);
+                    }
+                }
+                await player.ruffle().load({ url });
+                tell("mark", "ruffle");
+                await loaded;
+                tell("mark", "movie");
+                await nextFrame();
+                await nextFrame();
+            } catch (error) {
+                tell("mark", "failed", String(error));
+            }
+        })();
+    }
+
+    function play() {
+        player.ruffle().resume();
+    }
+
+    const kEntities = { "&lt;": "<", "&gt;": ">", "&amp;": "&", "&quot;": "\"", "&apos;": "'" };
+    const unescapeXml = (text) => text.replace(/&(lt|gt|amp|quot|apos);/g, (e) => kEntities[e]);
+    const escapeXml = (text) => text.replace(/[&<>"']/g, (c) =>
+        ({ "&": "&amp;", "<": "&lt;", ">": "&gt;", "\"": "&quot;", "'": "&apos;" })[c]);
+
+    // The function name and arguments of an invoke message. Argument texts are
+    // taken up to their closing tag, so an unescaped "<" or "&" in them passes.
+    function decodeInvoke(message) {
+        const head = /^\s*<invoke\s+name\s*=\s*(["'])(.*?)\1/.exec(message);
+        if (!head) {
+            return null;
+        }
+        const args = [];
+        const start = message.indexOf("<arguments>");
+        if (start >= 0) {
+            const end = message.lastIndexOf("</arguments>");
+            const body = message.substring(start + "<arguments>".length, end > start ? end : undefined);
+            const argument =
+                /<string>([\s\S]*?)<\/string>|<string\/>|<number>([^<]*)<\/number>|<(true|false|null|undefined)\/>/g;
+            for (let m; (m = argument.exec(body)) !== null;) {
+                if (m[1] !== undefined) {
+                    args.push(unescapeXml(m[1]));
+                } else if (m[2] !== undefined) {
+                    args.push(Number(m[2]));
+                } else if (m[3] !== undefined) {
+                    args.push({ true: true, false: false, null: null, undefined: undefined }[m[3]]);
+                } else {
+                    args.push("");
+                }
+            }
+        }
+        return { name: unescapeXml(head[2]), args };
+    }
+
+    // A value as the player's XML return text.
+    function encodeValue(value) {
+        if (value === undefined) return "<undefined/>";
+        if (value === null) return "<null/>";
+        if (value === true) return "<true/>";
+        if (value === false) return "<false/>";
+        if (typeof value === "number") return `<number>${value}</number>`;
+        if (typeof value === "string") return `<string>${escapeXml(value)}</string>`;
+        const properties = (entries) => entries.map(([key, item]) =>
+            `<property id="${escapeXml(String(key))}">${encodeValue(item)}</property>`).join("");
+        if (Array.isArray(value)) return `<array>${properties(value.map((v, i) => [i, v]))}</array>`;
+        return `<object>${properties(Object.entries(value))}</object>`;
+    }
+
+    async function call(message) {
+        const request = decodeInvoke(message);
+        if (!request || !movieRunning) {
+            return "";
+        }
+        await movieRunning;
+        // Callbacks are own properties of the player element; anything else
+        // on it (its methods, its prototype's) is not the movie's.
+        if (!Object.prototype.hasOwnProperty.call(player, request.name)) {
+            return "";
+        }
+        try {
+            return encodeValue(player.ruffle().callExternalInterface(request.name, ...request.args));
+        } catch (error) {
+            return "";
+        }
+    }
+
+    window.kest = { load, play, call, decodeInvoke, encodeValue };
+    tell("ready");
+})();

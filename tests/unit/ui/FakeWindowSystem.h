@@ -1,0 +1,66 @@
+// A window system without a display, for tests of window logic: it records
+// what the dialog asks of its window and controls, and lets a test raise the
+// platform's events (timer ticks, clicks, keys, moves, state changes).
+#pragma once
+
+#include "platform/player/PlayerPeer.h"
+#include "platform/ui/WindowSystem.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+using platform::ui::Rect;
+using platform::ui::WindowState;
+
+struct ControlRecord {
+    int id = 0;
+    std::string kind; // "button", "picture" or "player"
+    Rect rect;
+    bool visible = true;
+    bool alive = true;
+    std::vector<std::string> bitmaps; // "WxH" of up, down, focus for buttons
+};
+
+struct PlayerRecord {
+    std::vector<std::string> calls; // "LoadMovie 0 path", "Play", "CallFunction text"
+    std::function<std::string(const std::string&)> answer;
+    platform::player::FsCommandHandler fsCommand;
+};
+
+struct WindowRecord {
+    platform::ui::WindowEvents* events = nullptr;
+    bool alive = true;
+    bool visible = false;
+    Rect rect;
+    WindowState state = WindowState::Normal;
+    std::vector<WindowState> stateRequests;
+    std::map<int, unsigned> timers; // running timers: id -> period
+    int loopsRun = 0;
+    bool hasIcon = false;
+    std::vector<std::string> messageBoxes; // "caption: text"
+    std::vector<ControlRecord> controls;
+    PlayerRecord player;
+    // Runs inside the first modal loop. When it does not end the dialog, the
+    // loop asks for cancel, as the platform's close button would, and records
+    // that in messageBoxes.
+    std::function<void()> duringLoop;
+
+    ControlRecord* Control(int id);
+};
+
+class WindowSystem : public platform::ui::WindowSystem {
+public:
+    std::unique_ptr<platform::ui::WindowPeer> CreateWindow(platform::ui::WindowEvents& events) override;
+    Rect DesktopRect() const override { return desktop; }
+
+    Rect desktop{0, 0, 1024, 768};
+    // Set up before DoModal; a new window keeps what the test put here.
+    WindowRecord window;
+    int windowsCreated = 0;
+};
+
+} // namespace fake

@@ -1,0 +1,44 @@
+#include "viewer/CShockwaveflash1.h"
+
+#include "platform/text.h"
+
+bool CShockwaveflash1::Create(platform::ui::Dialog& parent, int newId) {
+    platform::ui::WindowPeer* window = ParentPeer(parent);
+    if (!window || !Attach(parent, newId, window->CreatePlayer(newId))) {
+        return false;
+    }
+    // The player speaks Unicode; the handler gets the code page's bytes.
+    Player()->SetFsCommandHandler([this](const std::string& command, const std::string& args) {
+        if (fsCommand) {
+            fsCommand(platform::Utf8ToAnsi(command), platform::Utf8ToAnsi(args));
+        }
+    });
+    return true;
+}
+
+void CShockwaveflash1::SetFsCommandHandler(FsCommandHandler handler) {
+    fsCommand = std::move(handler);
+}
+
+platform::player::PlayerPeer* CShockwaveflash1::Player() const {
+    return static_cast<platform::player::PlayerPeer*>(Peer());
+}
+
+void CShockwaveflash1::LoadMovie(int layer, const std::string& url) {
+    if (Player()) {
+        Player()->LoadMovie(layer, url);
+    }
+}
+
+void CShockwaveflash1::Play() {
+    if (Player()) {
+        Player()->Play();
+    }
+}
+
+std::string CShockwaveflash1::CallFunction(const std::string& request) {
+    if (!Player()) {
+        return {};
+    }
+    return platform::Utf8ToAnsi(Player()->CallFunction(platform::AnsiToUtf8(request)));
+}

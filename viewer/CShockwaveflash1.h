@@ -1,0 +1,30 @@
+// The movie player control as the viewer window uses it: load and play a
+// movie, call the movie's functions with invoke messages, and hear its
+// fscommand calls. Texts on this side are in the magazines' code page (936).
+#pragma once
+
+#include "platform/player/PlayerPeer.h"
+#include "platform/ui/Control.h"
+
+#include <functional>
+#include <string>
+
+class CShockwaveflash1 : public platform::ui::Control {
+public:
+    using FsCommandHandler = std::function<void(const std::string& command, const std::string& args)>;
+
+    // Makes the player a child of `parent`. The handler hears FSCommand.
+    [[nodiscard]] bool Create(platform::ui::Dialog& parent, int newId);
+    void SetFsCommandHandler(FsCommandHandler handler);
+
+    // `url` is a path as the file system names it (bytes) or a URL.
+    void LoadMovie(int layer, const std::string& url);
+    void Play();
+    // The movie's answer as XML text; empty when it gave none.
+    std::string CallFunction(const std::string& request);
+
+private:
+    platform::player::PlayerPeer* Player() const;
+
+    FsCommandHandler fsCommand;
+};
