@@ -44,8 +44,3 @@ bool ViewerApp::InitInstance() {
     }
     return false;
 }
-
-void ViewerApp::RunViewerMode() {
-    std::fputs("kest: viewing magazines is not available yet\n", stderr);
-    exitStatus = 1;
-}

@@ -2,7 +2,11 @@
 // mode, and what viewer mode hands to the window.
 #pragma once
 
+#include "markup/MarkupDoc.h"
+
 #include <string>
+
+inline constexpr size_t kContentFolderSize = 1024;
 
 class ViewerApp {
 public:
@@ -14,9 +18,16 @@ public:
     // application's own ever runs.
     bool InitInstance();
 
+    // The folder holding the magazine's files, without trailing separator.
+    char contentFolder[kContentFolderSize] = {};
+    // The magazine's manifest, kest.xml.
+    MarkupDoc manifest;
+
 private:
     void RunPackerMode();
     void RunViewerMode();
+    // Runs the window modally over the content folder; false without a display.
+    bool RunWindow();
 
     std::string commandLine;
     std::string executablePath;

@@ -144,6 +144,11 @@ int RemoveTree(const char* path) {
 
 unsigned long CurrentThreadId() { return static_cast<unsigned long>(gettid()); }
 
+bool FileExists(const char* path) {
+    struct stat info {};
+    return stat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool PathExists(const char* path) {
     struct stat info {};
     return lstat(path, &info) == 0;

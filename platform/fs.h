@@ -72,6 +72,9 @@ int RemoveTree(const char* path);
 // The calling thread's identifier.
 unsigned long CurrentThreadId();
 
+// True when `path` names a regular file (links followed).
+bool FileExists(const char* path);
+
 // True when something of that name exists (without following a final link).
 bool PathExists(const char* path);
 

@@ -123,7 +123,7 @@ WebKitPlayer::WebKitPlayer(GtkWidget* fixed, const std::string& playerFolder)
                      nullptr);
 
     gtk_widget_set_can_focus(GTK_WIDGET(view), TRUE);
-    gtk_fixed_put(GTK_FIXED(fixed), GTK_WIDGET(view), 0, 0);
+    gtk_layout_put(GTK_LAYOUT(fixed), GTK_WIDGET(view), 0, 0);
     gtk_widget_show(GTK_WIDGET(view));
     webkit_web_view_load_uri(view, kPageUrl);
 }
@@ -147,7 +147,7 @@ GtkWidget* WebKitPlayer::Widget() const { return GTK_WIDGET(view); }
 void WebKitPlayer::Move(const ui::Rect& clientRect) {
     GtkWidget* widget = GTK_WIDGET(view);
     if (GtkWidget* parent = gtk_widget_get_parent(widget)) {
-        gtk_fixed_move(GTK_FIXED(parent), widget, clientRect.left, clientRect.top);
+        gtk_layout_move(GTK_LAYOUT(parent), widget, clientRect.left, clientRect.top);
     }
     gtk_widget_set_size_request(widget, std::max(clientRect.Width(), 0),
                                 std::max(clientRect.Height(), 0));

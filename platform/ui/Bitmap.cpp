@@ -3,6 +3,7 @@
 #include <gdk/gdk.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
+#include <string_view>
 #include <utility>
 
 namespace platform::ui {
@@ -28,7 +29,12 @@ void Bitmap::Reset() {
 
 bool Bitmap::Load(const std::string& path) {
     Reset();
-    pixbuf = gdk_pixbuf_new_from_file(path.c_str(), nullptr);
+    constexpr std::string_view kResource = "resource://";
+    if (path.starts_with(kResource)) {
+        pixbuf = gdk_pixbuf_new_from_resource(path.c_str() + kResource.size(), nullptr);
+    } else {
+        pixbuf = gdk_pixbuf_new_from_file(path.c_str(), nullptr);
+    }
     return pixbuf != nullptr;
 }
 

@@ -19,7 +19,8 @@ public:
     Bitmap(Bitmap&& other) noexcept;
     Bitmap& operator=(Bitmap&& other) noexcept;
 
-    // Replaces the picture with the file's; false (and empty) on failure.
+    // Replaces the picture with the file's; false (and empty) on failure. A
+    // path "resource://NAME" names a picture built into the program.
     [[nodiscard]] bool Load(const std::string& path);
     bool IsLoaded() const { return pixbuf != nullptr; }
     int Width() const;

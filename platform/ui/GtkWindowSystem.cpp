@@ -47,7 +47,7 @@ private:
 class ChildWidget {
 protected:
     ChildWidget(GtkWidget* fixed, GtkWidget* child) : widget(GTK_WIDGET(g_object_ref_sink(child))) {
-        gtk_fixed_put(GTK_FIXED(fixed), widget, 0, 0);
+        gtk_layout_put(GTK_LAYOUT(fixed), widget, 0, 0);
         gtk_widget_show(widget);
     }
     ~ChildWidget() {
@@ -56,7 +56,7 @@ protected:
     }
     void MoveWidget(const Rect& r) {
         if (GtkWidget* parent = gtk_widget_get_parent(widget)) {
-            gtk_fixed_move(GTK_FIXED(parent), widget, r.left, r.top);
+            gtk_layout_move(GTK_LAYOUT(parent), widget, r.left, r.top);
         }
         gtk_widget_set_size_request(widget, std::max(r.Width(), 0), std::max(r.Height(), 0));
     }
@@ -152,7 +152,9 @@ public:
         gtk_window_move(GTK_WINDOW(window), 0, 0);
         gtk_widget_add_events(window, GDK_BUTTON_PRESS_MASK | GDK_KEY_PRESS_MASK |
                                           GDK_KEY_RELEASE_MASK | GDK_STRUCTURE_MASK);
-        client = gtk_fixed_new();
+        // A layout, unlike a fixed container, never grows the window to fit its
+        // children: the window keeps exactly the size it is given.
+        client = gtk_layout_new(nullptr, nullptr);
         gtk_container_add(GTK_CONTAINER(window), client);
         gtk_widget_show(client);
         loop = g_main_loop_new(nullptr, FALSE);

@@ -1,0 +1,79 @@
+#include "app/ViewerApp.h"
+#include "app/Workspace.h"
+#include "package/PackageReader.h"
+#include "platform/MessageBox.h"
+#include "platform/fs.h"
+#include "platform/ui/GtkWindowSystem.h"
+#include "services/UsageStatistics.h"
+#include "viewer/ViewerDialog.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int kExitNoMagazine = 1;
+constexpr int kExitNoDisplay = 1;
+constexpr char kManifestName[] = "kest.xml";
+
+// Copies at most the buffer's size less one byte, always terminated.
+void CopyPath(char (&to)[kContentFolderSize], const std::string& from) {
+    std::strncpy(to, from.c_str(), kContentFolderSize - 1);
+    to[kContentFolderSize - 1] = '\0';
+}
+
+std::string ManifestPath(const char* folder) {
+    return std::string(folder) + platform::kPathSeparator + kManifestName;
+}
+
+} // namespace
+
+void ViewerApp::RunViewerMode() {
+    PackageReader reader;
+    if (reader.Probe(executablePath) == PkgOk) {
+        // Package mode: the magazine is extracted into a Workspace of this run.
+        Workspace workspace;
+        if (workspace.Create(platform::TemporaryFolder(), platform::CurrentThreadId())) {
+            (void)reader.Extract(workspace.Path(), executablePath, ExtractMakeRoot | ExtractTrace);
+            CopyPath(contentFolder, workspace.Path());
+            (void)platform::ChangeDirectory(contentFolder);
+            (void)manifest.LoadFile(ManifestPath(contentFolder).c_str());
+        }
+        if (!RunWindow()) {
+            exitStatus = kExitNoDisplay;
+        }
+        if (!workspace.Delete() && !workspace.Path().empty()) {
+            platform::MessageBox("删除临时目录失败！", "提示");
+        }
+        return;
+    }
+    // Folder mode: the magazine lies beside the executable.
+    const size_t separator = executablePath.rfind(platform::kPathSeparator);
+    CopyPath(contentFolder, executablePath.substr(0, separator == std::string::npos ? 0 : separator));
+    (void)platform::ChangeDirectory(contentFolder);
+    const std::string manifestPath = ManifestPath(contentFolder);
+    platform::FileStream probe;
+    if (!probe.Open(manifestPath.c_str(), "rb")) {
+        std::fprintf(stderr, "kest: no magazine found: %s does not hold a package and %s cannot be read\n",
+                     executablePath.c_str(), manifestPath.c_str());
+        exitStatus = kExitNoMagazine;
+        return;
+    }
+    probe.Close();
+    (void)manifest.LoadFile(manifestPath.c_str());
+    if (!RunWindow()) {
+        exitStatus = kExitNoDisplay;
+    }
+}
+
+bool ViewerApp::RunWindow() {
+    const auto windowSystem = platform::ui::GtkWindowSystem::Open();
+    if (!windowSystem) {
+        std::fputs("kest: cannot open the display to show the magazine\n", stderr);
+        return false;
+    }
+    ViewerDialog dialog(*windowSystem, contentFolder, manifest,
+                        [] { services::SendUsageStatistics(services::StatisticsAddress()); });
+    (void)dialog.DoModal();
+    return true;
+}

@@ -1,0 +1,252 @@
+#include "viewer/ViewerDialog.h"
+
+#include "platform/fs.h"
+#include "services/CopyFileCommand.h"
+#include "services/RegistryCommands.h"
+#include "viewer/InvokeMessages.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+extern "C" void kest_register_resource(void);
+
+namespace {
+
+using platform::ui::Rect;
+using platform::ui::RectAt;
+
+constexpr char kBitmapFolder[] = "resource:///kest/bitmaps/";
+constexpr char kMessageCaption[] = "提示";
+constexpr char kPackageErrorText[] = "杂志包错误！";
+
+std::string BitmapPath(const char* name) { return std::string(kBitmapFolder) + name + ".png"; }
+
+// A decimal number as the C library's atoi reads it: blanks, a sign, digits.
+int DecimalValue(const std::string& text) {
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
+}
+
+void RegisterBitmaps() {
+    static const bool registered = (kest_register_resource(), true);
+    (void)registered;
+}
+
+} // namespace
+
+ViewerDialog::ViewerDialog(platform::ui::WindowSystem& system, const char* folder,
+                           MarkupDoc& manifestDoc, std::function<void()> sendStatistics)
+    : Dialog(system), contentFolder(folder), manifest(manifestDoc),
+      sendUsageStatistics(std::move(sendStatistics)) {
+    RegisterBitmaps();
+    (void)icon.Load(BitmapPath("128-icon"));
+}
+
+std::string ViewerDialog::ContentPath(const std::string& name) const {
+    std::string path = contentFolder + platform::kPathSeparator + name;
+    return path.size() < kViewerPathSize ? path : std::string();
+}
+
+platform::ui::Control& ViewerDialog::ControlAt(LayoutSlot slot) {
+    switch (slot) {
+    case SlotClose: return closeButton;
+    case SlotMaximize: return maximizeButton;
+    case SlotMinimize: return minimizeButton;
+    case SlotNext: return nextButton;
+    case SlotPrevious: return previousButton;
+    default: return player;
+    }
+}
+
+void ViewerDialog::RecordLayout(Layout& layout) {
+    for (int slot = 0; slot < kLayoutSlots; ++slot) {
+        layout[slot] = ControlAt(static_cast<LayoutSlot>(slot)).GetWindowRect();
+    }
+}
+
+void ViewerDialog::ApplyLayout(const Layout& layout) {
+    for (int slot = 0; slot < kLayoutSlots; ++slot) {
+        ControlAt(static_cast<LayoutSlot>(slot)).MoveWindow(layout[slot], true);
+    }
+}
+
+void ViewerDialog::CreateControls() {
+    // In the order of the window's template: later controls lie on top.
+    if (player.Create(*this, kIdPlayer)) {
+        player.SetFsCommandHandler(
+            [this](const std::string& command, const std::string& args) { OnFSCommand(command, args); });
+    }
+    if (titleStrip.Create(*this, kIdTitleStrip)) {
+        titleStrip.LoadBitmap(BitmapPath("134-title"));
+        titleStrip.MoveWindow(RectAt(0, 0, 722, kViewerTitleHeight), false);
+    }
+    (void)closeButton.Create(*this, kIdCloseButton);
+    (void)maximizeButton.Create(*this, kIdMaximizeButton);
+    (void)minimizeButton.Create(*this, kIdMinimizeButton);
+    (void)nextButton.Create(*this, kIdNextButton);
+    (void)previousButton.Create(*this, kIdPreviousButton);
+}
+
+void ViewerDialog::PlaceButtons(int width) {
+    const struct {
+        platform::ui::BitmapButton& button;
+        const char* up;
+        const char* down;
+    } buttons[] = {
+        {closeButton, "131-close-up", "130-close-down"},
+        {maximizeButton, "142-maximise-up", "143-maximise-down"},
+        {minimizeButton, "136-minimise-up", "135-minimise-down"},
+        {nextButton, "138-next-up", "137-next-down"},
+        {previousButton, "140-previous-up", "139-previous-down"},
+    };
+    for (const auto& entry : buttons) {
+        entry.button.LoadBitmaps(BitmapPath(entry.up), BitmapPath(entry.down), BitmapPath(entry.up));
+        entry.button.SizeToContent();
+    }
+    const auto place = [](platform::ui::Control& control, int x, int y) {
+        const Rect size = control.GetClientRectInParent();
+        control.MoveWindow(RectAt(x, y, size.Width(), size.Height()), true);
+    };
+    const int closeX = width - closeButton.GetClientRectInParent().Width() - 4;
+    const int maximizeX = closeX - 4 - maximizeButton.GetClientRectInParent().Width();
+    const int minimizeWidth = minimizeButton.GetClientRectInParent().Width();
+    place(closeButton, closeX, 2);
+    place(maximizeButton, maximizeX, 2);
+    place(minimizeButton, maximizeX - 4 - minimizeWidth, 2);
+    // Both page buttons are placed by the minimise button's width.
+    place(nextButton, width - 118 - minimizeWidth, 5);
+    place(previousButton, width - 170 - minimizeWidth, 5);
+}
+
+bool ViewerDialog::OnInitDialog() {
+    CreateControls();
+    SetIcon(icon);
+
+    manifest.ResetPosition();
+    (void)manifest.FindElement("Book");
+    const std::string entrance = manifest.GetAttribute("entrance");
+
+    const std::string backgroundPath = ContentPath("resource/bgimg.jpg");
+    hasBackground = false;
+    if (!backgroundPath.empty() && platform::FileExists(backgroundPath.c_str())) {
+        hasBackground = background.LoadFile(backgroundPath.c_str());
+    }
+
+    const std::string moviePath = ContentPath(entrance);
+    if (moviePath.empty() || !platform::FileExists(moviePath.c_str())) {
+        MessageBox(kPackageErrorText, kMessageCaption);
+        EndDialog(kViewerPackageError);
+    }
+
+    sendUsageStatistics();
+
+    const int width = DecimalValue(manifest.GetAttribute("width"));
+    const int height = DecimalValue(manifest.GetAttribute("height"));
+    MoveWindow(RectAt(0, 0, width, height + kViewerTitleHeight), true);
+    player.MoveWindow(RectAt(0, kViewerTitleHeight, width, height), true);
+
+    PlaceButtons(width);
+    RecordLayout(initialLayout);
+
+    player.LoadMovie(0, moviePath);
+    player.Play();
+    SetTimer(kViewerBackgroundTimer, kViewerBackgroundDelay);
+    return true;
+}
+
+void ViewerDialog::OnShowWindow(bool /*show*/) {
+    if (layoutRecorded) {
+        return;
+    }
+    MoveWindow(GetWindowRect(), true);
+    RecordLayout(shownLayout);
+    layoutRecorded = true;
+}
+
+void ViewerDialog::ToggleMaximize() {
+    if (IsZoomed()) {
+        ShowWindow(platform::ui::kSwShowNormal);
+        ApplyLayout(initialLayout);
+        titleStrip.ShowWindow(platform::ui::kSwShow);
+    } else {
+        ShowWindow(platform::ui::kSwMaximize);
+        ApplyLayout(shownLayout);
+        titleStrip.ShowWindow(platform::ui::kSwHide);
+    }
+}
+
+void ViewerDialog::OnSize(int type, int /*cx*/, int /*cy*/) {
+    if (type != platform::ui::kSizeRestored || !layoutRecorded) {
+        return;
+    }
+    ApplyLayout(initialLayout);
+    titleStrip.ShowWindow(platform::ui::kSwShow);
+    ShowWindow(platform::ui::kSwShowNormal);
+}
+
+void ViewerDialog::OnTimer(int /*id*/) {
+    KillTimer(kViewerBackgroundTimer);
+    const Rect desktop = GetDesktopRect();
+    const Rect& playerRect = shownLayout[SlotPlayer];
+    player.CallFunction(BackgroundMessage(playerRect.left, playerRect.top, desktop.right, desktop.bottom));
+}
+
+bool ViewerDialog::OnKeyDown(unsigned key, unsigned /*repeatCount*/, unsigned /*flags*/) {
+    switch (key) {
+    case platform::ui::kVkLeft:
+    case platform::ui::kVkPrior:
+        player.CallFunction(kInvokeTurnPrevious);
+        break;
+    case platform::ui::kVkRight:
+    case platform::ui::kVkNext:
+        player.CallFunction(kInvokeTurnNext);
+        break;
+    default:
+        break;
+    }
+    return false; // default processing goes on
+}
+
+int ViewerDialog::OnNcHitTest(platform::ui::Point screen) {
+    return IsZoomed() ? Dialog::OnNcHitTest(screen) : platform::ui::kHtCaption;
+}
+
+bool ViewerDialog::OnCommand(int id) {
+    switch (id) {
+    case kIdCloseButton: OnOK(); return true;
+    case kIdMinimizeButton: ShowWindow(platform::ui::kSwShowMinimized); return true;
+    case kIdMaximizeButton: ToggleMaximize(); return true;
+    case kIdNextButton: player.CallFunction(kInvokeTurnNext); return true;
+    case kIdPreviousButton: player.CallFunction(kInvokeTurnPrevious); return true;
+    default: return Dialog::OnCommand(id);
+    }
+}
+
+void ViewerDialog::OnCancel() {
+    if (IsZoomed()) {
+        ToggleMaximize();
+    } else {
+        EndDialog(platform::ui::kIdCancel);
+    }
+}
+
+void ViewerDialog::OnPaint(platform::DeviceContext& dc) {
+    if (IsIconic()) {
+        const Rect client = GetClientRect();
+        icon.Draw(dc, (client.Width() - icon.Width()) / 2, (client.Height() - icon.Height()) / 2);
+    } else if (IsZoomed() && hasBackground) {
+        const Rect client = GetClientRect();
+        background.Draw(&dc, {client.left, client.top, client.right, client.bottom});
+    }
+}
+
+const char* ViewerDialog::ReadRegistryValue(char* args) {
+    return services::ReadRegistryValue(args, replyBuffer);
+}
+
+const char* ViewerDialog::WriteRegistryValue(char* args) {
+    return services::WriteRegistryValue(args, replyBuffer);
+}
+
+const char* ViewerDialog::CopyOneFile(char* args) { return services::CopyOneFile(args, replyBuffer); }

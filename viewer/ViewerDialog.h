@@ -1,0 +1,96 @@
+// The viewer's only window: a borderless dialog that shows the magazine's
+// movie under a 30-pixel strip with a title and five buttons, turns pages
+// from the buttons and keys, changes between normal, maximised and
+// minimised, and answers the movie's commands.
+#pragma once
+
+#include "markup/MarkupDoc.h"
+#include "platform/ui/Control.h"
+#include "platform/ui/Dialog.h"
+#include "services/CommandArgs.h"
+#include "services/Picture.h"
+#include "viewer/CShockwaveflash1.h"
+
+#include <functional>
+#include <string>
+
+// Control identifiers.
+inline constexpr int kIdPlayer = 1000;
+inline constexpr int kIdCloseButton = 1006;
+inline constexpr int kIdMinimizeButton = 1007;
+inline constexpr int kIdNextButton = 1008;
+inline constexpr int kIdPreviousButton = 1009;
+inline constexpr int kIdTitleStrip = 1010;
+inline constexpr int kIdMaximizeButton = 1013;
+
+inline constexpr int kViewerTitleHeight = 30;
+inline constexpr int kViewerBackgroundTimer = 100;
+inline constexpr unsigned kViewerBackgroundDelay = 300;
+// What DoModal returns when the magazine's entrance movie is missing.
+inline constexpr int kViewerPackageError = -2;
+// The longest path the window builds, its terminating NUL included.
+inline constexpr size_t kViewerPathSize = 1024;
+
+class ViewerDialog : public platform::ui::Dialog {
+public:
+    // The window shows the magazine in `contentFolder` (no trailing
+    // separator) described by `manifest`; `sendUsageStatistics` is called
+    // once while the window initialises.
+    ViewerDialog(platform::ui::WindowSystem& windowSystem, const char* contentFolder,
+                 MarkupDoc& manifest, std::function<void()> sendUsageStatistics);
+
+    // Maximises a normal window, restores a maximised one.
+    void ToggleMaximize();
+
+    // The movie's fscommand calls.
+    void OnFSCommand(const std::string& command, const std::string& args);
+
+    // Host commands; each answers in replyBuffer and returns it.
+    const char* ReadRegistryValue(char* args);
+    const char* WriteRegistryValue(char* args);
+    const char* CopyOneFile(char* args);
+
+protected:
+    bool OnInitDialog() override;
+    void OnPaint(platform::DeviceContext& dc) override;
+    void OnSize(int type, int cx, int cy) override;
+    void OnShowWindow(bool show) override;
+    void OnTimer(int id) override;
+    bool OnKeyDown(unsigned key, unsigned repeatCount, unsigned flags) override;
+    int OnNcHitTest(platform::ui::Point screen) override;
+    bool OnCommand(int id) override;
+    void OnCancel() override;
+
+private:
+    // The six controls whose places are recorded, in this order.
+    enum LayoutSlot { SlotClose, SlotMaximize, SlotMinimize, SlotNext, SlotPrevious, SlotPlayer, kLayoutSlots };
+    using Layout = platform::ui::Rect[kLayoutSlots];
+
+    platform::ui::Control& ControlAt(LayoutSlot slot);
+    void RecordLayout(Layout& layout);
+    void ApplyLayout(const Layout& layout);
+    void CreateControls();
+    void PlaceButtons(int width);
+    // content folder + separator + `name`; empty when it would not fit.
+    std::string ContentPath(const std::string& name) const;
+    void ReplyToMovie(const char* reply);
+
+    platform::ui::Bitmap icon;
+    Picture background;
+    services::ReplyBuffer replyBuffer{};
+    CShockwaveflash1 player;
+    bool layoutRecorded = false;
+    bool hasBackground = false;
+    platform::ui::BitmapButton closeButton;
+    platform::ui::BitmapButton minimizeButton;
+    platform::ui::BitmapButton maximizeButton;
+    platform::ui::BitmapButton nextButton;
+    platform::ui::BitmapButton previousButton;
+    platform::ui::StaticPicture titleStrip;
+    Layout initialLayout{};
+    Layout shownLayout{};
+
+    std::string contentFolder;
+    MarkupDoc& manifest;
+    std::function<void()> sendUsageStatistics;
+};
