@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -56,7 +57,11 @@ bool FileStream::AtEnd() const { return std::feof(file) != 0; }
 
 int64_t FileStream::Size() const {
     struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fstat(fileno(file), &info) != 0) {
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : ESPIPE;
         return -1;
     }
     return info.st_size;
@@ -70,6 +75,16 @@ bool FileStream::Identity(uint64_t& device, uint64_t& inode) const {
     device = info.st_dev;
     inode = info.st_ino;
     return true;
+}
+
+bool FileStream::CopyPermissionsFrom(const char* path) {
+    struct stat info {};
+    if (stat(path, &info) != 0) {
+        return false;
+    }
+    const mode_t mask = umask(0);
+    umask(mask);
+    return fchmod(fileno(file), info.st_mode & 0777 & ~mask) == 0;
 }
 
 std::vector<FolderEntry> ListFolder(const std::string& path) {
@@ -101,6 +116,33 @@ std::vector<FolderEntry> ListFolder(const std::string& path) {
 int MakeFolder(const char* path, unsigned mode) {
     return mkdir(path, static_cast<mode_t>(mode)) == 0 ? 0 : errno;
 }
+
+int RemoveFile(const char* path) { return unlink(path) == 0 ? 0 : errno; }
+
+namespace {
+
+int firstRemoveError = 0;
+
+int RemoveOne(const char* path, const struct stat*, int kind, struct FTW*) {
+    const int result = kind == FTW_DP ? rmdir(path) : unlink(path);
+    if (result != 0 && firstRemoveError == 0) {
+        firstRemoveError = errno;
+    }
+    return 0; // go on with the rest
+}
+
+} // namespace
+
+int RemoveTree(const char* path) {
+    firstRemoveError = 0;
+    // Depth first, physical: a link is an entry like any file.
+    if (nftw(path, RemoveOne, 32, FTW_DEPTH | FTW_PHYS | FTW_MOUNT) != 0) {
+        return errno != 0 ? errno : EIO;
+    }
+    return firstRemoveError;
+}
+
+unsigned long CurrentThreadId() { return static_cast<unsigned long>(gettid()); }
 
 bool PathExists(const char* path) {
     struct stat info {};

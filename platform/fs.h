@@ -34,10 +34,14 @@ public:
     [[nodiscard]] bool Seek(int64_t offset, int origin);
     int64_t Tell() const;
     bool AtEnd() const;
-    // Size of the open file in bytes, or -1 (also for anything but a regular file).
+    // Size of the open file in bytes, or -1 with errno set (EISDIR for a
+    // folder, ESPIPE for anything else that is not a regular file).
     int64_t Size() const;
     // Device and inode of the open file, to tell whether two paths are one file.
     bool Identity(uint64_t& device, uint64_t& inode) const;
+    // Gives the open file the permission bits of the file at `path`, less the
+    // umask, as a plain copy of that file would have.
+    bool CopyPermissionsFrom(const char* path);
 
 private:
     FILE* file = nullptr;
@@ -56,6 +60,17 @@ std::vector<FolderEntry> ListFolder(const std::string& path);
 // Creates one folder (mode 0777 less the umask). 0 on success, else the errno
 // value (EEXIST when anything of that name exists, ENOENT for a missing parent).
 int MakeFolder(const char* path, unsigned mode = 0777);
+
+// Removes one file (not a folder); 0 or the errno value.
+int RemoveFile(const char* path);
+
+// Removes a folder and everything below it. Links are removed, never
+// followed, and nothing on another file system is entered. 0 on success, else
+// the errno value of the first failure.
+int RemoveTree(const char* path);
+
+// The calling thread's identifier.
+unsigned long CurrentThreadId();
 
 // True when something of that name exists (without following a final link).
 bool PathExists(const char* path);

@@ -23,3 +23,17 @@ private:
 
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// What a finished process left: its exit status and both output streams.
+struct ProcessResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a shell command with the display removed from its environment, in
+// `folder`, and collects its output there.
+ProcessResult RunCommand(const std::string& command, const std::string& folder);
+
+// Shell quoting of one word.
+std::string Quoted(const std::string& word);

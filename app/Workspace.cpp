@@ -1,0 +1,67 @@
+#include "app/Workspace.h"
+
+#include "package/PackageReader.h"
+#include "platform/fs.h"
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+namespace {
+
+constexpr int kFreshDigitTries = 100;
+constexpr unsigned long kDigitRange = 100000;
+
+} // namespace
+
+void FillWorkspaceName(char (&name)[kWorkspaceNameSize], unsigned long threadId, char letter) {
+    std::memcpy(name, kWorkspaceTemplate, sizeof kWorkspaceTemplate);
+    unsigned long digits = threadId % kDigitRange;
+    for (size_t position = kWorkspaceNameSize - 2; position > 4; --position) {
+        name[position] = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    }
+    name[4] = letter;
+}
+
+bool Workspace::Create(const std::string& parent, unsigned long threadId) {
+    if (PackageReader::MakeFolderPath(parent) != PkgOk) {
+        return false;
+    }
+    std::random_device entropy;
+    unsigned long digits = threadId;
+    for (int round = 0; round <= kFreshDigitTries; ++round) {
+        for (char letter = 'a'; letter <= 'z'; ++letter) {
+            FillWorkspaceName(name, digits, letter);
+            const std::string candidate = parent + platform::kPathSeparator + name;
+            const int error = platform::MakeFolder(candidate.c_str(), 0700);
+            if (error == 0) {
+                parentFolder = parent;
+                path = candidate;
+                created = true;
+                return true;
+            }
+            if (error != EEXIST) {
+                return false;
+            }
+        }
+        digits = entropy() % kDigitRange;
+    }
+    return false;
+}
+
+bool Workspace::Delete() {
+    if (!created) {
+        return false;
+    }
+    // Some platforms refuse to remove a folder a process stands in.
+    const std::string current = platform::CurrentDirectory();
+    if (current == path || current.rfind(path + platform::kPathSeparator, 0) == 0) {
+        (void)platform::ChangeDirectory(parentFolder.c_str());
+    }
+    if (platform::RemoveTree(path.c_str()) != 0) {
+        return false;
+    }
+    created = false;
+    return true;
+}

@@ -1,0 +1,47 @@
+// Probes and extracts arbitrary bytes as a package into a fresh folder, and
+// stops when anything appears outside that folder.
+#include "package/PackageReader.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string& Base() {
+    static const std::string base = [] {
+        std::string pattern = (fs::temp_directory_path() / "kest-fuzz-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        return pattern;
+    }();
+    return base;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string package = Base() + "/package";
+    const std::string target = Base() + "/target";
+    if (FILE* file = std::fopen(package.c_str(), "wb")) {
+        std::fwrite(data, 1, size, file);
+        std::fclose(file);
+    }
+    PackageReader reader;
+    (void)reader.Probe(package);
+    (void)reader.Extract(target, package, ExtractMakeRoot);
+    for (const auto& item : fs::directory_iterator(Base())) {
+        const std::string name = item.path().filename().string();
+        if (name != "package" && name != "target") {
+            std::fprintf(stderr, "extraction wrote outside its folder: %s\n", name.c_str());
+            std::abort();
+        }
+    }
+    std::error_code ignored;
+    fs::remove_all(target, ignored);
+    return 0;
+}

@@ -1,0 +1,73 @@
+#include "services/CopyFileCommand.h"
+
+#include "platform/fs.h"
+
+#include <cstdint>
+
+namespace services {
+
+namespace {
+
+constexpr size_t kTransferBufferSize = 1024;
+
+// Movies name paths with '\'.
+void UseOurSeparator(char* path) {
+    for (; *path != '\0'; ++path) {
+        if (*path == '\\') {
+            *path = platform::kPathSeparator;
+        }
+    }
+}
+
+// True when `path` already names the file open as `source` (the same path,
+// a link, or another way to it); opening it with "wb" would empty the source.
+bool IsSameFile(const platform::FileStream& source, const char* path) {
+    platform::FileStream existing;
+    if (!existing.Open(path, "rb")) {
+        return false;
+    }
+    uint64_t device = 0, inode = 0, otherDevice = 0, otherInode = 0;
+    return source.Identity(device, inode) && existing.Identity(otherDevice, otherInode) &&
+           device == otherDevice && inode == otherInode;
+}
+
+// Copies the rest of `source` into `destination`; false on a read or write error.
+bool Transfer(platform::FileStream& source, platform::FileStream& destination) {
+    char buffer[kTransferBufferSize];
+    for (;;) {
+        const size_t read = source.Read(buffer, sizeof buffer);
+        if (read == 0) {
+            return source.AtEnd();
+        }
+        if (destination.Write(buffer, read) != read) {
+            return false;
+        }
+    }
+}
+
+} // namespace
+
+const char* CopyOneFile(char* args, ReplyBuffer& reply) {
+    char* fields[2];
+    CutFields(args, fields, 2);
+    platform::FileStream source;
+    if (fields[0] == nullptr) {
+        return SetReply(reply, kReplyCopyFail);
+    }
+    UseOurSeparator(fields[0]);
+    if (!source.Open(fields[0], "rb") || fields[1] == nullptr) {
+        return SetReply(reply, kReplyCopyFail);
+    }
+    UseOurSeparator(fields[1]);
+    platform::FileStream destination;
+    if (IsSameFile(source, fields[1]) || !destination.Open(fields[1], "wb")) {
+        return SetReply(reply, kReplyCopyFail);
+    }
+    bool copied = Transfer(source, destination);
+    source.Close();
+    // Buffered bytes are written on close: a full disk may show only here.
+    copied = destination.Close() && copied;
+    return SetReply(reply, copied ? kReplyCopySuccess : kReplyCopyFail);
+}
+
+} // namespace services

@@ -1,0 +1,98 @@
+#include "TestSupport.h"
+#include "package/PackageReader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kKest = KEST_EXECUTABLE;
+
+class PackerModeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directory(source());
+        WriteWholeFile(source() + "/kest.xml", "<Book/>");
+    }
+    std::string source() const { return scratch / "my source"; }
+
+    ProcessResult Kest(const std::string& arguments) {
+        return RunCommand(Quoted(kKest) + " " + arguments, scratch.Path());
+    }
+
+    ScratchFolder scratch;
+};
+
+TEST_F(PackerModeTest, SuccessIsSilentAndWritesAProgram) {
+    const ProcessResult run = Kest("-o mag -p " + Quoted(source()));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+    struct stat info {};
+    ASSERT_EQ(::stat((scratch / "mag").c_str(), &info), 0);
+    EXPECT_NE(info.st_mode & S_IXUSR, 0u);
+    EXPECT_EQ(ReadWholeFile(scratch / "mag").substr(0, fs::file_size(kKest)), ReadWholeFile(kKest));
+    PackageReader reader;
+    EXPECT_EQ(reader.Probe(scratch / "mag"), PkgOk);
+}
+
+TEST_F(PackerModeTest, MissingOptionsPrintUsage) {
+    for (const std::string& arguments : std::vector<std::string>{"-o mag", "-p " + Quoted(source()), "x", "' '", "-b"}) {
+        const ProcessResult run = Kest(arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_NE(run.err.find("usage: kest -o MAGAZINE -p FOLDER"), std::string::npos) << arguments;
+        EXPECT_FALSE(fs::exists(scratch / "mag")) << arguments;
+    }
+}
+
+TEST_F(PackerModeTest, FailuresNameThePathAndTheReason) {
+    fs::create_directory(scratch / "empty");
+    ProcessResult run = Kest("-o mag -p empty");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kest: empty: nothing to pack (an empty, missing or unreadable folder)\n");
+
+    run = Kest("-o no/such/folder/mag -p " + Quoted(source()));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kest: no/such/folder/mag: cannot create: No such file or directory\n");
+
+    fs::create_symlink(scratch / "gone", source() + "/dangling");
+    run = Kest("-o mag -p " + Quoted(source()));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kest: " + source() + "/dangling: cannot open: No such file or directory\n");
+    // The rest is still packed.
+    PackageReader reader;
+    EXPECT_EQ(reader.Probe(scratch / "mag"), PkgOk);
+}
+
+TEST_F(PackerModeTest, DebugOptionShowsBothPathsAndLogs) {
+    const ProcessResult run =
+        RunCommand("tmp=" + Quoted(scratch.Path()) + " " + Quoted(kKest) + " -b -o mag -p src",
+                   scratch.Path());
+    // Without a display the two messages go to standard error; then the
+    // missing folder is reported.
+    EXPECT_EQ(run.err, "src: mag\nmag: src\nkest: src: nothing to pack (an empty, missing or "
+                       "unreadable folder)\n");
+    fs::rename(source(), scratch / "src");
+    EXPECT_EQ(RunCommand("tmp=. " + Quoted(kKest) + " -b -o mag -p src", scratch.Path()).status, 0);
+    EXPECT_EQ(ReadWholeFile(scratch / "debug.log"), "pk: kest.xml 7\n\n\n\n");
+}
+
+TEST_F(PackerModeTest, PackingAMagazineAppendsASecondPackage) {
+    ASSERT_EQ(Kest("-o first -p " + Quoted(source())).status, 0);
+    fs::create_directory(scratch / "second");
+    WriteWholeFile(scratch / "second/other.txt", "second package");
+    ASSERT_EQ(RunCommand("./first -o both -p second", scratch.Path()).status, 0);
+
+    EXPECT_EQ(fs::file_size(scratch / "both"),
+              fs::file_size(scratch / "first") + 16 + 14 + 1036 + 28);
+    PackageReader reader;
+    ASSERT_EQ(reader.Extract(scratch / "out", scratch / "both", ExtractMakeRoot), PkgOk);
+    EXPECT_EQ(ReadWholeFile(scratch / "out/other.txt"), "second package");
+    EXPECT_FALSE(fs::exists(scratch / "out/kest.xml"));
+}
+
+} // namespace

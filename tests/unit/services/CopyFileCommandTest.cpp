@@ -1,0 +1,86 @@
+#include "services/CopyFileCommand.h"
+#include "platform/fs.h"
+#include "unit/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::string Copy(std::string args) {
+    services::ReplyBuffer reply;
+    return services::CopyOneFile(args.data(), reply);
+}
+
+// Every byte value, line ends included, so that any conversion shows.
+std::string Pattern(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>((i * 7 + 13) % 256);
+    }
+    return bytes;
+}
+
+class CopyFileCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(platform::MakeFolder((scratch / "resource").c_str()), 0);
+        WriteWholeFile(scratch / "resource/a.bin", source);
+    }
+
+    ScratchFolder scratch;
+    const std::string source = Pattern(1025);
+};
+
+TEST_F(CopyFileCommandTest, CopiesByteForByteOverAnyExistingFile) {
+    WriteWholeFile(scratch / "b.bin", std::string(5000, 'x'));
+    EXPECT_EQ(Copy(scratch / "resource/a.bin|" + scratch / "b.bin"), "copyfilesuccess");
+    EXPECT_EQ(ReadWholeFile(scratch / "b.bin"), source);
+
+    WriteWholeFile(scratch / "empty", "");
+    EXPECT_EQ(Copy(scratch / "empty||" + scratch / "b.bin"), "copyfilesuccess");
+    EXPECT_EQ(ReadWholeFile(scratch / "b.bin"), "");
+}
+
+TEST_F(CopyFileCommandTest, BackslashesInRelativePathsSeparateFolders) {
+    const std::string previous = platform::CurrentDirectory();
+    ASSERT_EQ(platform::ChangeDirectory(scratch.Path().c_str()), 0);
+    const std::string reply = Copy("resource\\a.bin|resource\\copy.bin");
+    ASSERT_EQ(platform::ChangeDirectory(previous.c_str()), 0);
+    EXPECT_EQ(reply, "copyfilesuccess");
+    EXPECT_EQ(ReadWholeFile(scratch / "resource/copy.bin"), source);
+}
+
+TEST_F(CopyFileCommandTest, FailedOpensLeaveTheDestinationAlone) {
+    WriteWholeFile(scratch / "b.bin", "keep");
+    EXPECT_EQ(Copy(scratch / "missing|" + scratch / "b.bin"), "copyfilefail");
+    EXPECT_EQ(ReadWholeFile(scratch / "b.bin"), "keep");
+    EXPECT_EQ(Copy(scratch / "resource/a.bin|" + scratch / "no/such/folder.bin"), "copyfilefail");
+    EXPECT_EQ(Copy(scratch / "resource/a.bin|" + scratch / "resource"), "copyfilefail");
+    for (const std::string& args : {std::string(), std::string("|||"), scratch / "resource/a.bin",
+                                    scratch / "resource/a.bin|"}) {
+        EXPECT_EQ(Copy(args), "copyfilefail") << args;
+    }
+}
+
+TEST_F(CopyFileCommandTest, TheSourceItselfIsNeverADestination) {
+    ASSERT_EQ(link((scratch / "resource/a.bin").c_str(), (scratch / "hard.bin").c_str()), 0);
+    ASSERT_EQ(symlink((scratch / "resource/a.bin").c_str(), (scratch / "soft.bin").c_str()), 0);
+    const std::string from = scratch / "resource/a.bin|";
+    for (const std::string& destination :
+         {scratch / "resource/a.bin", scratch / "resource/../resource/a.bin", scratch / "hard.bin",
+          scratch / "soft.bin"}) {
+        EXPECT_EQ(Copy(from + destination), "copyfilefail") << destination;
+        EXPECT_EQ(ReadWholeFile(scratch / "resource/a.bin"), source);
+    }
+}
+
+TEST_F(CopyFileCommandTest, ReadOrWriteErrorsPartWayAreFailures) {
+    // /dev/full takes the open but refuses every byte.
+    EXPECT_EQ(Copy(scratch / "resource/a.bin|/dev/full"), "copyfilefail");
+    // A folder opens for reading but every read fails.
+    EXPECT_EQ(Copy(scratch / "resource|" + scratch / "b.bin"), "copyfilefail");
+}
+
+} // namespace
