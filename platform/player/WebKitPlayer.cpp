@@ -82,9 +82,7 @@ WebKitPlayer::WebKitPlayer(GtkWidget* fixed, const std::string& playerFolder)
     setenv("JSC_useOMGJIT", "false", 0);
     cancellable = g_cancellable_new();
     context = webkit_web_context_new_ephemeral();
-    webkit_web_context_register_uri_scheme(context, kPlayerScheme,
-                                           reinterpret_cast<WebKitURISchemeRequestCallback>(ServeRequest),
-                                           this, nullptr);
+    webkit_web_context_register_uri_scheme(context, kPlayerScheme, ServeRequest, this, nullptr);
     WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
     webkit_security_manager_register_uri_scheme_as_secure(security, kPlayerScheme);
     webkit_security_manager_register_uri_scheme_as_cors_enabled(security, kPlayerScheme);
@@ -122,6 +120,15 @@ WebKitPlayer::WebKitPlayer(GtkWidget* fixed, const std::string& playerFolder)
                      }),
                      nullptr);
 
+    g_signal_connect(view, "web-process-terminated",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason reason) {
+                         std::fprintf(stderr, "kest: the movie player's web process ended (%s)\n",
+                                      reason == WEBKIT_WEB_PROCESS_CRASHED ? "crashed"
+                                      : reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT
+                                          ? "out of memory"
+                                          : "terminated");
+                     }),
+                     nullptr);
     gtk_widget_set_can_focus(GTK_WIDGET(view), TRUE);
     gtk_layout_put(GTK_LAYOUT(fixed), GTK_WIDGET(view), 0, 0);
     gtk_widget_show(GTK_WIDGET(view));
