@@ -1,5 +1,7 @@
 #include "package/PackageReader.h"
 
+#include "package/QuotedPath.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -7,13 +9,6 @@
 #include <new>
 
 namespace {
-
-std::string WithoutQuotes(const std::string& text) {
-    std::string result;
-    std::copy_if(text.begin(), text.end(), std::back_inserter(result),
-                 [](char c) { return c != '"'; });
-    return result;
-}
 
 // The record's name, never past its field.
 std::string EntryName(const PackageEntry& record) {

@@ -1,5 +1,7 @@
 #include "package/PackageWriter.h"
 
+#include "package/QuotedPath.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -8,14 +10,6 @@
 #include <new>
 
 namespace {
-
-std::string WithoutQuotes(const std::string& text) {
-    std::string result;
-    result.reserve(text.size());
-    std::copy_if(text.begin(), text.end(), std::back_inserter(result),
-                 [](char c) { return c != '"'; });
-    return result;
-}
 
 std::string JoinPath(const std::string& folder, const char* name) {
     if (!folder.empty() && folder.back() == platform::kPathSeparator) {
