@@ -2,7 +2,6 @@
 
 #include "platform/fs.h"
 
-#include <cstdio>
 
 ViewerApp theApp;
 

@@ -24,7 +24,12 @@ void FillWorkspaceName(char (&name)[kWorkspaceNameSize], unsigned long threadId,
     name[4] = letter;
 }
 
-bool Workspace::Create(const std::string& parent, unsigned long threadId) {
+bool Workspace::Create(const std::string& folder, unsigned long threadId) {
+    // Absolute, so that the path still holds once the Workspace is the
+    // current directory.
+    const std::string parent = folder.starts_with(platform::kPathSeparator)
+                                   ? folder
+                                   : platform::CurrentDirectory() + platform::kPathSeparator + folder;
     if (PackageReader::MakeFolderPath(parent) != PkgOk) {
         return false;
     }

@@ -13,11 +13,11 @@ void FillWorkspaceName(char (&name)[kWorkspaceNameSize], unsigned long threadId,
 
 class Workspace {
 public:
-    // Creates the folder below `parent` (made first if missing) with
+    // Creates the folder below `folder` (made first if missing) with
     // permissions 0700. A name that exists in any form moves the letter on;
     // when 'z' is taken too, fresh digits are tried. False when no folder
     // could be made.
-    [[nodiscard]] bool Create(const std::string& parent, unsigned long threadId);
+    [[nodiscard]] bool Create(const std::string& folder, unsigned long threadId);
 
     const std::string& Path() const { return path; }
     const char* Name() const { return name; }

@@ -1,0 +1,43 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The program without a package, beside no manifest: it says where it looked
+// and ends without a window, leaving nothing in the temporary folder.
+TEST(ViewerMode, NoMagazineBesideTheProgram) {
+    ScratchFolder scratch;
+    fs::create_directory(scratch / "tmp");
+    fs::copy_file(KEST_EXECUTABLE, scratch / "viewer");
+    fs::permissions(scratch / "viewer", fs::perms::owner_exec, fs::perm_options::add);
+
+    const ProcessResult run = RunCommand("tmp=tmp ./viewer", scratch.Path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kest: no magazine found: " + scratch.Path() +
+                           "/viewer does not hold a package and " + scratch.Path() +
+                           "/kest.xml cannot be read\n");
+    EXPECT_TRUE(fs::is_empty(scratch / "tmp"));
+}
+
+// A packed magazine on a machine without a display: the Workspace is made
+// and removed again, and the missing display is reported.
+TEST(ViewerMode, PackageWithoutDisplayCleansUp) {
+    ScratchFolder scratch;
+    fs::create_directories(scratch / "tmp");
+    fs::create_directories(scratch / "src");
+    WriteWholeFile(scratch / "src/kest.xml", "<Book entrance=\"a.swf\"/>");
+    ASSERT_EQ(RunCommand(Quoted(KEST_EXECUTABLE) + " -o mag -p src", scratch.Path()).status, 0);
+
+    const ProcessResult run = RunCommand("tmp=tmp ./mag", scratch.Path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("kest: cannot open the display"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("ex:  kest.xml 24\n"), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::is_empty(scratch / "tmp"));
+}
+
+} // namespace
