@@ -28,6 +28,8 @@ class Demo {
     static var slide = 1.0;
     static var direction = 1;
     static var pageLabel:TextField;
+    static var previousButton:Sprite;
+    static var nextButton:Sprite;
     static var dots:Shape;
     static var status:TextField;
     static var statusTimer:haxe.Timer;
@@ -101,8 +103,8 @@ class Demo {
         });
 
         var footerY = kFooter + 9;
-        Ui.button(root, 24, footerY, 124, "‹  Previous", Ui.kCoral, function() turn(-1));
-        Ui.button(root, 652, footerY, 124, "Next  ›", Ui.kCoral, function() turn(1));
+        previousButton = Ui.button(root, 24, footerY, 124, "‹  Previous", Ui.kCoral, function() turn(-1));
+        nextButton = Ui.button(root, 652, footerY, 124, "Next  ›", Ui.kCoral, function() turn(1));
         dots = new Shape();
         root.addChild(dots);
         pageLabel = Ui.text(root, 300, kFooter + 10, 200, 12, Ui.kMuted, true);
@@ -183,6 +185,8 @@ class Demo {
             g.drawCircle(left + i * 16, kFooter + 36, i == index ? 5 : 4);
             g.endFill();
         }
+        previousButton.alpha = index == 0 ? 0.45 : 1.0;
+        nextButton.alpha = index == count - 1 ? 0.45 : 1.0;
         pageLabel.text = index == 0 ? "COVER" : "PAGE " + index + " OF " + (count - 1);
         pageLabel.setTextFormat(centred(pageLabel));
     }
