@@ -11,7 +11,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/kest-e2e.XXXXXX")
 pids=()
 cleanup() { kill "${pids[@]}" 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
-fail() { echo "FAILED: $*"; echo "--- stdout"; cat "$work/out.txt"; echo "--- stderr"; grep -v ALSA "$work/err.txt" | tail -20; exit 1; }
+output=$work/out.txt errors=$work/err.txt
+source "$here/magazine-process.sh"
 
 mkdir -p "$work/src/resource" "$work/tmp"
 cp "$movie" "$work/src/read.swf"
@@ -30,37 +31,19 @@ tmp="$work/tmp" KEST_REGISTRY="$work/registry.sqlite" KEST_STATS_URL="http://127
 viewer=$!
 pids+=($viewer)
 
-# Waits until standard output holds `count` lines with `text`.
-wait_for() {
-    local text=$1 count=${2:-1}
-    for _ in $(seq 150); do
-        [ "$(grep -cF -- "$text" "$work/out.txt")" -ge "$count" ] && return 0
-        kill -0 "$viewer" 2>/dev/null || break
-        sleep 0.1
-    done
-    fail "no '$text' (x$count)"
-}
-geometry() { xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print x "," y " " w "x" h}'; }
-wait_geometry() {
-    for _ in $(seq 50); do [ "$(geometry)" = "$1" ] && return 0; sleep 0.1; done
-    fail "window is $(geometry), not $1"
-}
-
 wait_for "command: probe_started | args: "
 wait_for "command: probe_echo | args: bg|-0|-30|1280|1024"
 wait_for "command: probe_echo | args: hdgetreg|regwritesuccess"
 wait_for "command: probe_echo | args: hdgetreg|7 <&>"
 wait_for "command: probe_echo | args: hdgetreg|copyfilesuccess"
 
-window=$(xdotool search --onlyvisible --pid "$viewer" | head -1)
-[ -n "$window" ] || fail "no window"
+find_window
 wait_geometry "0,0 640x510"
 workspace=$(ls "$work/tmp")
 [[ "$workspace" =~ ^Kest[a-z][0-9]{5}$ ]] || fail "workspace '$workspace'"
 [ -f "$work/tmp/$workspace/read.swf" ] && [ -f "$work/tmp/$workspace/copied.jpg" ] || fail "workspace content"
 import -window root -crop 640x510+0+0 "$shots/viewer-normal.png"
 
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
 xdotool key Right
 wait_for "command: probe_echo | args: turn_next" 1
 xdotool mousemove --window "$window" $((640 - 138 + 24)) 12 click 1
@@ -77,9 +60,7 @@ wait_geometry "0,0 640x510"
 xdotool key Left
 wait_for "command: probe_echo | args: turn_prv" 3
 
-for _ in $(seq 100); do kill -0 "$viewer" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$viewer" 2>/dev/null && fail "the viewer did not close"
-wait "$viewer" || fail "the viewer exited with $?"
+wait_closed
 [ -z "$(ls -A "$work/tmp")" ] || fail "left in the temporary folder: $(ls -A "$work/tmp")"
 [ "$(wc -l <"$work/requests.log")" -eq 1 ] || fail "statistics requests: $(cat "$work/requests.log")"
 grep -qxF "GET $path HTTP/1.1 | Vant" "$work/requests.log" || fail "request: $(cat "$work/requests.log")"
