@@ -66,7 +66,8 @@
                         throw new Error(`${url}: ${response.status} ${response.statusText}`);
                     }
                 }
-                await player.ruffle().load({ url });
+                // Relative addresses in the movie resolve against its own folder.
+                await player.ruffle().load({ url, base: url.replace(/[^/]*$/, "") });
                 tell("mark", "ruffle");
                 await loaded;
                 tell("mark", "movie");

@@ -32,6 +32,7 @@ viewer=$!
 pids+=($viewer)
 
 wait_for "command: probe_started | args: "
+wait_for "command: probe_loaded | args: <?xml"
 wait_for "command: probe_echo | args: bg|-0|-30|1280|1024"
 wait_for "command: probe_echo | args: hdgetreg|regwritesuccess"
 wait_for "command: probe_echo | args: hdgetreg|7 <&>"

@@ -70,6 +70,15 @@ class Driver {
             nextOf(hostCommands);
             return "ok";
         });
+        // A relative address names a file beside the movie.
+        var loader = new flash.net.URLLoader();
+        loader.addEventListener(flash.events.Event.COMPLETE, function(_) {
+            fscommand("probe_loaded", Std.string(loader.data).substr(0, 5));
+        });
+        loader.addEventListener(flash.events.IOErrorEvent.IO_ERROR, function(_) {
+            fscommand("probe_loaded", "failed");
+        });
+        loader.load(new flash.net.URLRequest("kest.xml"));
         fscommand("probe_started", "");
     }
 }
