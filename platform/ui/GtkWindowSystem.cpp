@@ -149,6 +149,21 @@ public:
     explicit GtkWindowPeer(WindowEvents& windowEvents) : events(windowEvents) {
         window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
         gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
+        // The taskbar names the window after the program (a magazine's file).
+        if (const char* name = g_get_application_name()) {
+            gtk_window_set_title(GTK_WINDOW(window), name);
+        }
+        // The dialog's plain background, behind and beside the controls: a
+        // dark slate, so that a strip narrower than the window does not end
+        // in a bright gap.
+        static GtkCssProvider* const kBackground = [] {
+            GtkCssProvider* css = gtk_css_provider_new();
+            gtk_css_provider_load_from_data(css, "window { background-color: #1e2733; }", -1, nullptr);
+            return css;
+        }();
+        gtk_style_context_add_provider(gtk_widget_get_style_context(window),
+                                       GTK_STYLE_PROVIDER(kBackground),
+                                       GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
         gtk_window_move(GTK_WINDOW(window), 0, 0);
         gtk_widget_add_events(window, GDK_BUTTON_PRESS_MASK | GDK_KEY_PRESS_MASK |
                                           GDK_KEY_RELEASE_MASK | GDK_STRUCTURE_MASK);
