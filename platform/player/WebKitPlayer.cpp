@@ -1,5 +1,7 @@
 #include "platform/player/WebKitPlayer.h"
 
+#include "platform/StartupLog.h"
+
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
@@ -75,6 +77,7 @@ struct PendingCall {
 WebKitPlayer::WebKitPlayer(GtkWidget* fixed, const std::string& playerFolder)
     : routes(playerFolder) {
     milestones.created = Clock::now();
+    LogStartup("player files in " + playerFolder);
     // The engine's optimising tier compiles Ruffle's hottest start-up code on
     // threads that, on a small machine, take the cores the start-up needs:
     // measured, it doubles the player's start. The web process inherits this;
@@ -206,11 +209,13 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
     if (kind == "fscommand") {
         if (!milestones.firstFsCommand) {
             milestones.firstFsCommand = Clock::now();
+            LogStartup("first fscommand");
         }
         fsCommands.emplace_back(first, second);
         DeliverFsCommands();
     } else if (kind == "ready") {
         milestones.pageReady = Clock::now();
+        LogStartup("page ready");
         pageReady = true;
         while (!waitingScripts.empty()) {
             const auto [body, arguments] = waitingScripts.front();
@@ -222,8 +227,10 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
         }
     } else if (kind == "mark" && first == "ruffle") {
         milestones.ruffleReady = Clock::now();
+        LogStartup("ruffle ready");
     } else if (kind == "mark" && first == "movie") {
         milestones.movieLoaded = Clock::now();
+        LogStartup("movie loaded");
     } else if (kind == "mark" && first == "failed") {
         std::fprintf(stderr, "kest: the player could not load the movie: %s\n", second.c_str());
     }
