@@ -101,7 +101,7 @@ struct PendingCall {
 
 } // namespace
 
-WebKitPlayer::WebKitPlayer(GtkWidget* fixed, const std::string& playerFolder)
+WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder)
     : routes(playerFolder) {
     milestones.created = Clock::now();
     LogStartup("player files in " + playerFolder);
@@ -160,7 +160,7 @@ WebKitPlayer::WebKitPlayer(GtkWidget* fixed, const std::string& playerFolder)
                      }),
                      nullptr);
     gtk_widget_set_can_focus(GTK_WIDGET(view), TRUE);
-    gtk_layout_put(GTK_LAYOUT(fixed), GTK_WIDGET(view), 0, 0);
+    gtk_layout_put(GTK_LAYOUT(layout), GTK_WIDGET(view), 0, 0);
     gtk_widget_show(GTK_WIDGET(view));
     webkit_web_view_load_uri(view, kPageUrl);
 }
