@@ -2,6 +2,7 @@
 #include "app/Workspace.h"
 #include "package/PackageReader.h"
 #include "platform/MessageBox.h"
+#include "platform/StartupLog.h"
 #include "platform/fs.h"
 #include "platform/ui/GtkWindowSystem.h"
 #include "services/UsageStatistics.h"
@@ -38,6 +39,7 @@ void ViewerApp::RunViewerMode() {
             CopyPath(contentFolder, workspace.Path());
             (void)platform::ChangeDirectory(contentFolder);
             (void)manifest.LoadFile(ManifestPath(contentFolder).c_str());
+            platform::LogStartup("extracted");
         }
         if (!RunWindow()) {
             exitStatus = kExitNoDisplay;
@@ -73,7 +75,11 @@ bool ViewerApp::RunWindow() {
         return false;
     }
     ViewerDialog dialog(*windowSystem, contentFolder, manifest,
-                        [] { services::SendUsageStatistics(services::StatisticsAddress()); });
+                        [] {
+                            platform::LogStartup("statistics begun");
+                            services::SendUsageStatistics(services::StatisticsAddress());
+                            platform::LogStartup("statistics done");
+                        });
     (void)dialog.DoModal();
     return true;
 }

@@ -55,11 +55,11 @@ int main(int argc, char** argv) {
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
     gtk_window_set_default_size(GTK_WINDOW(window), 640, 480);
-    GtkWidget* fixed = gtk_fixed_new();
-    gtk_container_add(GTK_CONTAINER(window), fixed);
+    GtkWidget* layout = gtk_layout_new(nullptr, nullptr);
+    gtk_container_add(GTK_CONTAINER(window), layout);
     bool started = false;
     {
-        WebKitPlayer player(fixed, *folder);
+        WebKitPlayer player(layout, *folder);
         player.Move({0, 0, 640, 480});
         player.SetFsCommandHandler([&](const std::string&, const std::string&) { started = true; });
         player.LoadMovie(0, argv[2]);

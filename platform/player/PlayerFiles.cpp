@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -77,22 +78,43 @@ int HexValue(char c) {
 
 } // namespace
 
-std::optional<std::string> FindPlayerFolder() {
-    std::vector<fs::path> candidates;
-    const std::string executable = ExecutablePath();
+std::vector<std::string> PlayerFolderCandidates(const std::string& executable, const char* dataDirs) {
+    std::vector<std::string> candidates;
+    const auto add = [&candidates](const fs::path& folder) {
+        const std::string text = folder.lexically_normal().string();
+        if (std::find(candidates.begin(), candidates.end(), text) == candidates.end()) {
+            candidates.push_back(text);
+        }
+    };
     if (!executable.empty()) {
-        candidates.push_back(fs::path(executable).parent_path() / "player");
+        const fs::path folder = fs::path(executable).parent_path();
+        add(folder / "player");
+        add(folder.parent_path() / "share" / "kest" / "player");
     }
-    candidates.emplace_back(KEST_INSTALL_PLAYER_DIR);
-    candidates.emplace_back(KEST_BUILD_PLAYER_DIR);
+    add(KEST_INSTALL_PLAYER_DIR);
+    const std::string dirs = dataDirs != nullptr && *dataDirs != '\0' ? dataDirs : "/usr/local/share:/usr/share";
+    for (size_t start = 0; start <= dirs.size();) {
+        const size_t end = std::min(dirs.find(':', start), dirs.size());
+        const fs::path dir = dirs.substr(start, end - start);
+        if (dir.is_absolute()) { // relative entries are invalid and ignored
+            add(dir / "kest" / "player");
+        }
+        start = end + 1;
+    }
+    add(KEST_BUILD_PLAYER_DIR);
+    return candidates;
+}
+
+std::optional<std::string> FindPlayerFolder() {
+    const auto candidates = PlayerFolderCandidates(ExecutablePath(), std::getenv("XDG_DATA_DIRS"));
     for (const auto& folder : candidates) {
         if (IsPlayerFolder(folder)) {
-            return folder.string();
+            return folder;
         }
     }
     std::string tried;
     for (const auto& folder : candidates) {
-        tried += "\n  " + folder.string();
+        tried += "\n  " + folder;
     }
     std::fprintf(stderr,
                  "kest: the movie player's files (page.html and ruffle/ruffle.js) are in none "

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::player {
 
@@ -14,10 +15,19 @@ inline constexpr const char* kPlayerScheme = "kest";
 inline constexpr const char* kPlayerOrigin = "kest://player";
 inline constexpr const char* kPageUrl = "kest://player/page.html";
 
-// The folder holding page.html, shim.js and ruffle/ (Ruffle's npm files).
-// Looked for next to the executable, in the install prefix, then in the build
-// tree; nullopt (after a line on standard error) when there is none.
+// The folder holding page.html, shim.js and ruffle/ (Ruffle's npm files):
+// the first of PlayerFolderCandidates that holds them; nullopt (after a line on
+// standard error) when none does.
 std::optional<std::string> FindPlayerFolder();
+
+// Where the player's files are looked for, in order: next to the executable
+// (player/), in the prefix the executable lies in (../share/kest/player), in
+// the prefix the build was configured for, in the data folders of `dataDirs`
+// (XDG_DATA_DIRS: absolute folders separated by ':'; null or empty means
+// /usr/local/share:/usr/share), and in the build tree. A packed magazine is a
+// copy of kest that lies anywhere, so it finds an installed kest's files only
+// by the last three.
+std::vector<std::string> PlayerFolderCandidates(const std::string& executable, const char* dataDirs);
 
 struct ServedFile {
     std::string path;

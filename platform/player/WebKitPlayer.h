@@ -40,9 +40,9 @@ public:
         std::optional<Clock::time_point> firstFsCommand;
     };
 
-    // A web view placed in `fixed` (a GtkFixed), showing the page of
+    // A web view placed in `layout` (a GtkLayout), showing the page of
     // `playerFolder` (see FindPlayerFolder).
-    WebKitPlayer(GtkWidget* fixed, const std::string& playerFolder);
+    WebKitPlayer(GtkWidget* layout, const std::string& playerFolder);
     ~WebKitPlayer() override;
     WebKitPlayer(const WebKitPlayer&) = delete;
     WebKitPlayer& operator=(const WebKitPlayer&) = delete;

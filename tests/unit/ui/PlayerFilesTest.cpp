@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -109,6 +110,32 @@ TEST(PlayerFiles, LanguageTagsFromLocaleNames) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(LanguageTagFromLocale(c.locale), c.tag) << c.locale;
+    }
+}
+
+TEST(PlayerFiles, PlayerFolderIsLookedForBesideThePrefixTheDataFoldersThenTheBuild) {
+    const auto candidates = PlayerFolderCandidates("/opt/kest/bin/kest", "/a/share:rel/share::/b/share/");
+    ASSERT_GE(candidates.size(), 5u);
+    EXPECT_EQ(candidates[0], "/opt/kest/bin/player");
+    EXPECT_EQ(candidates[1], "/opt/kest/share/kest/player");
+    const auto at = [&candidates](const std::string& folder) {
+        return std::find(candidates.begin(), candidates.end(), folder) - candidates.begin();
+    };
+    // Data folders in their order; a relative one is not a data folder.
+    EXPECT_LT(at("/a/share/kest/player"), at("/b/share/kest/player"));
+    EXPECT_LT(at("/b/share/kest/player"), static_cast<long>(candidates.size()));
+    EXPECT_EQ(at("rel/share/kest/player"), static_cast<long>(candidates.size()));
+    // The build tree is the last resort.
+    EXPECT_EQ(at("/b/share/kest/player"), static_cast<long>(candidates.size()) - 2);
+
+    for (const char* unset : {static_cast<const char*>(nullptr), ""}) {
+        const auto defaults = PlayerFolderCandidates("/usr/bin/kest", unset);
+        EXPECT_EQ(defaults[1], "/usr/share/kest/player");
+        EXPECT_NE(std::find(defaults.begin(), defaults.end(), "/usr/local/share/kest/player"), defaults.end());
+        // No folder is tried twice.
+        for (const auto& folder : defaults) {
+            EXPECT_EQ(std::count(defaults.begin(), defaults.end(), folder), 1) << folder;
+        }
     }
 }
 

@@ -1,0 +1,16 @@
+# A Debian package of the installed tree: cpack -G DEB in the build folder.
+# The package installs under /usr; the build's own install prefix is kept
+# in the program for magazines copied anywhere, and /usr/share is among the
+# data folders it looks in, so either prefix works.
+set(CPACK_PACKAGE_NAME kest)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Kest developers <kest@example.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Viewer and packer of single-file electronic magazines")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Kest packs a folder of Flash movies, pictures and a manifest into one executable file, a magazine that opens itself in a window when run. Movies play in Ruffle inside a WebKitGTK view; Ruffle's files come with the package.")
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+include(CPack)

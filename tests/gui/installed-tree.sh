@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The installed tree on its own: install the build into a fresh prefix, pack
+# the probe movie with the installed kest, and open the magazine twice: from
+# the prefix's bin folder (the player's files found beside the prefix) and
+# copied elsewhere (found through the data folders). Each run must play the
+# movie from the prefix's player files, never the build tree's.
+# Usage: installed-tree.sh BUILD_FOLDER PROBE_SWF
+set -euo pipefail
+build=$1 movie=$2
+work=$(mktemp -d "${TMPDIR:-/tmp}/kest-install.XXXXXX")
+viewer=
+cleanup() { [ -n "$viewer" ] && kill "$viewer" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "FAILED: $*"; echo "--- stdout"; cat "$work/out.txt"; echo "--- stderr"; grep -v ALSA "$work/err.txt" | tail -20; exit 1; }
+
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for file in bin/kest share/kest/player/page.html share/kest/player/shim.js share/kest/player/ruffle/ruffle.js \
+    share/icons/hicolor/48x48/apps/kest.png share/applications/kest.desktop; do
+    [ -f "$prefix/$file" ] || fail "not installed: $file"
+done
+ls "$prefix"/share/kest/player/ruffle/*.wasm >/dev/null || fail "Ruffle's WebAssembly not installed"
+grep -qx 'Exec=kest' "$prefix/share/applications/kest.desktop" || fail "desktop entry"
+
+mkdir -p "$work/src" "$work/elsewhere"
+cp "$movie" "$work/src/read.swf"
+printf '<?xml version="1.0" encoding="GBK"?>\n<Book entrance="read.swf" width="320" height="240"><Page/></Book>\n' \
+    >"$work/src/kest.xml"
+"$prefix/bin/kest" -o "$prefix/bin/mag" -p "$work/src" || fail "the installed kest did not pack"
+cp "$prefix/bin/mag" "$work/elsewhere/mag"
+
+# Opens a magazine until its movie's first frame; the player folder it used
+# must be the prefix's.
+view() {
+    local magazine=$1
+    : >"$work/out.txt"
+    mkdir -p "$work/tmp"
+    tmp="$work/tmp" KEST_STARTUP_LOG=1 "$magazine" >"$work/out.txt" 2>"$work/err.txt" &
+    viewer=$!
+    for _ in $(seq 300); do
+        grep -qF "command: probe_started | args: " "$work/out.txt" && break
+        kill -0 "$viewer" 2>/dev/null || fail "$magazine ended early"
+        sleep 0.1
+    done
+    grep -qF "command: probe_started | args: " "$work/out.txt" || fail "$magazine: the movie did not start"
+    grep -qx "kest: start-up [0-9.]* player files in $prefix/share/kest/player" "$work/err.txt" ||
+        fail "$magazine: player files not from the prefix: $(grep 'player files' "$work/err.txt")"
+    kill "$viewer"
+    wait "$viewer" 2>/dev/null || true
+    viewer=
+}
+view "$prefix/bin/mag"
+XDG_DATA_DIRS="$work/none:$prefix/share" view "$work/elsewhere/mag"
+echo "installed tree: packed and played from $prefix alone"
