@@ -1,6 +1,6 @@
 #include "package/PackageReader.h"
 
-#include "package/QuotedPath.h"
+#include "package/PackagePaths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -160,11 +160,7 @@ int PackageReader::ExtractFile(const std::string& basePath, size_t cursor) {
     if (record.size < 0) {
         return PkgOk; // the packer could not read this file; it holds no bytes
     }
-    std::string path = basePath;
-    if (path.empty() || path.back() != platform::kPathSeparator) {
-        path += platform::kPathSeparator;
-    }
-    path += EntryName(record);
+    const std::string path = JoinPath(basePath, EntryName(record));
     if (path.size() > kMaxPathLength) {
         return PkgErrCreate;
     }

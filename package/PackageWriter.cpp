@@ -1,6 +1,6 @@
 #include "package/PackageWriter.h"
 
-#include "package/QuotedPath.h"
+#include "package/PackagePaths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,13 +10,6 @@
 #include <new>
 
 namespace {
-
-std::string JoinPath(const std::string& folder, const char* name) {
-    if (!folder.empty() && folder.back() == platform::kPathSeparator) {
-        return folder + name;
-    }
-    return folder + platform::kPathSeparator + name;
-}
 
 std::string ErrorText(int error) { return std::strerror(error); }
 

@@ -1,0 +1,26 @@
+// Path text shared by the writer and the reader.
+#pragma once
+
+#include "platform/fs.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+
+// Paths handed to the package code may come straight from a command line,
+// with quotation marks around or inside them; they are used without any.
+inline std::string WithoutQuotes(const std::string& text) {
+    std::string result;
+    result.reserve(text.size());
+    std::copy_if(text.begin(), text.end(), std::back_inserter(result), [](char c) { return c != '"'; });
+    return result;
+}
+
+// `folder` and `name` joined by one separator, none added after one that ends
+// the folder already.
+inline std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == platform::kPathSeparator) {
+        return folder + name;
+    }
+    return folder + platform::kPathSeparator + name;
+}
