@@ -1,7 +1,7 @@
 #include "app/NextOption.h"
 #include "app/ViewerApp.h"
 #include "package/PackageWriter.h"
-#include "platform/MessageBox.h"
+#include "ui/gtk/MessageBox.h"
 
 #include <cstdio>
 
@@ -40,12 +40,12 @@ void ViewerApp::RunPackerMode() {
         return;
     }
     if (debug) {
-        platform::MessageBox(outputPath.c_str(), sourceFolder.c_str());
+        ui::MessageBox(outputPath.c_str(), sourceFolder.c_str());
     }
     PackageWriter writer(executablePath);
     const int result = writer.Pack(sourceFolder, outputPath, debug ? PackCopySelf | PackDebugLog : PackCopySelf);
     if (debug) {
-        platform::MessageBox(sourceFolder.c_str(), outputPath.c_str());
+        ui::MessageBox(sourceFolder.c_str(), outputPath.c_str());
     }
     for (const PackProblem& problem : writer.Problems()) {
         std::fprintf(stderr, "kest: %s: %s\n", problem.path.c_str(), problem.reason.c_str());

@@ -1,6 +1,6 @@
 #include "app/ViewerApp.h"
 
-#include "platform/fs.h"
+#include "platform/FileSystem.h"
 
 
 ViewerApp theApp;

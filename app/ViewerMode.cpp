@@ -1,10 +1,12 @@
 #include "app/ViewerApp.h"
 #include "app/Workspace.h"
 #include "package/PackageReader.h"
-#include "platform/MessageBox.h"
+#include "ui/gtk/MessageBox.h"
 #include "platform/StartupLog.h"
-#include "platform/fs.h"
-#include "platform/ui/GtkWindowSystem.h"
+#include "platform/FileSystem.h"
+#include "player/PlayerFiles.h"
+#include "player/WebKitPlayer.h"
+#include "ui/gtk/GtkWindowSystem.h"
 #include "services/UsageStatistics.h"
 #include "viewer/ViewerDialog.h"
 
@@ -45,7 +47,7 @@ void ViewerApp::RunViewerMode() {
             exitStatus = kExitNoDisplay;
         }
         if (!workspace.Delete() && !workspace.Path().empty()) {
-            platform::MessageBox("删除临时目录失败！", "提示");
+            ui::MessageBox("删除临时目录失败！", "提示");
         }
         return;
     }
@@ -69,7 +71,9 @@ void ViewerApp::RunViewerMode() {
 }
 
 bool ViewerApp::RunWindow() {
-    const auto windowSystem = platform::ui::GtkWindowSystem::Open();
+    const auto playerFolder = player::FindPlayerFolder();
+    const auto windowSystem =
+        ui::GtkWindowSystem::Open(playerFolder ? player::WebKitPlayers(*playerFolder) : ui::PlayerFactory{});
     if (!windowSystem) {
         std::fputs("kest: cannot open the display to show the magazine\n", stderr);
         return false;

@@ -1,7 +1,7 @@
 #include "app/Workspace.h"
 
 #include "package/PackageReader.h"
-#include "platform/fs.h"
+#include "platform/FileSystem.h"
 
 #include <cerrno>
 #include <cstring>

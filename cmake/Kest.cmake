@@ -1,40 +1,25 @@
-# Helpers that let every folder add its pieces to the shared targets without
-# editing the top-level list. The targets themselves are made in the top-level
-# CMakeLists.txt (and tests/CMakeLists.txt) once every folder has been read.
-
-# Appends source files, relative to the calling folder, to a global list.
-function(kest_append_sources property)
-    foreach(src IN LISTS ARGN)
-        if(NOT IS_ABSOLUTE ${src})
-            set(src ${CMAKE_CURRENT_SOURCE_DIR}/${src})
-        endif()
-        set_property(GLOBAL APPEND PROPERTY ${property} ${src})
-    endforeach()
+# kest_library(NAME SOURCES... [LINKS libraries...]): one folder's static
+# library. Its public include root is the source tree, so headers are named
+# by folder ("package/PackageReader.h"); it links only what LINKS names, so
+# an include that runs against the layering fails to link.
+function(kest_library name)
+    cmake_parse_arguments(PARSE_ARGV 1 lib "" "" "SOURCES;LINKS")
+    add_library(${name} STATIC ${lib_SOURCES})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${lib_LINKS})
 endfunction()
 
-# Sources of kest_core, the library that the program, tests, benchmarks and
-# fuzz targets all link.
-function(kest_core_sources)
-    kest_append_sources(KEST_CORE_SOURCES ${ARGN})
-endfunction()
-
-# Libraries kest_core links (imported targets or plain names).
-function(kest_core_libraries)
-    set_property(GLOBAL APPEND PROPERTY KEST_CORE_LIBRARIES ${ARGN})
-endfunction()
-
-# Sources of kest_gui: the GTK and WebKit backends and start-up, linked by the
-# program and the gui tests.
-function(kest_gui_sources)
-    kest_append_sources(KEST_GUI_SOURCES ${ARGN})
-endfunction()
-
-function(kest_gui_libraries)
-    set_property(GLOBAL APPEND PROPERTY KEST_GUI_LIBRARIES ${ARGN})
-endfunction()
-
-# Unit tests: no display, no network beyond loopback. They run in the normal
-# build (label unit) and again under the sanitizers (label sanitize).
-function(kest_unit_tests)
-    kest_append_sources(KEST_UNIT_TEST_SOURCES ${ARGN})
+# kest_unit_tests(NAME SOURCES... LINKS libraries...): one unit-test program
+# of a folder, discovered by CTest; label unit, or sanitize in the sanitizer
+# build.
+function(kest_unit_tests name)
+    cmake_parse_arguments(PARSE_ARGV 1 test "" "" "SOURCES;LINKS")
+    add_executable(${name} ${test_SOURCES})
+    target_link_libraries(${name} PRIVATE ${test_LINKS} kest_test_support GTest::gtest_main)
+    if(KEST_SANITIZE)
+        set(label sanitize)
+    else()
+        set(label unit)
+    endif()
+    gtest_discover_tests(${name} PROPERTIES LABELS ${label} DISCOVERY_TIMEOUT 60)
 endfunction()

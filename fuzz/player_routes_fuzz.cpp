@@ -1,7 +1,7 @@
 // Resolves arbitrary request paths from the player's web view against a small
 // tree with links pointing out, and stops when a path outside the served
 // folders, or a decode that does not round-trip, comes back.
-#include "platform/player/PlayerFiles.h"
+#include "player/PlayerFiles.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -53,12 +53,12 @@ bool Below(const std::string& path, const std::string& folder) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
-    const auto decoded = platform::player::DecodeUriPath(platform::player::EncodeUriPath(input));
+    const auto decoded = player::DecodeUriPath(player::EncodeUriPath(input));
     if (input.find('\0') == std::string::npos && decoded != input) {
         std::abort();
     }
     const Tree& tree = Folders();
-    platform::player::PlayerRoutes routes(tree.player);
+    player::PlayerRoutes routes(tree.player);
     routes.SetContentFolder(tree.content);
     if (const auto file = routes.Resolve(input)) {
         if (!Below(file->path, tree.player) && !Below(file->path, tree.content)) {
@@ -66,6 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         }
     }
-    (void)platform::player::LanguageTagFromLocale(input);
+    (void)player::LanguageTagFromLocale(input);
     return 0;
 }

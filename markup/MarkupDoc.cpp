@@ -1,7 +1,7 @@
 // The document's life cycle: loading, the element table and the whole parse.
 #include "markup/MarkupDoc.h"
 
-#include "platform/fs.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -5,7 +5,7 @@
 // element table needs: tag boundaries, names, quotes and empty-element tags.
 #pragma once
 
-#include "platform/text.h"
+#include "platform/Text.h"
 
 #include <array>
 #include <cstdint>

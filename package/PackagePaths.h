@@ -1,7 +1,7 @@
 // Path text shared by the writer and the reader.
 #pragma once
 
-#include "platform/fs.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <iterator>

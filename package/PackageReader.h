@@ -3,7 +3,7 @@
 #pragma once
 
 #include "package/PackageFormat.h"
-#include "platform/fs.h"
+#include "platform/FileSystem.h"
 
 #include <memory>
 #include <string>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "package/PackageFormat.h"
-#include "platform/fs.h"
+#include "platform/FileSystem.h"
 
 #include <deque>
 #include <memory>

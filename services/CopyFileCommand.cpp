@@ -1,6 +1,6 @@
 #include "services/CopyFileCommand.h"
 
-#include "platform/fs.h"
+#include "platform/FileSystem.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "services/RegistryCommands.h"
 
-#include "platform/registry.h"
+#include "platform/Registry.h"
 
 #include <cstring>
 #include <optional>

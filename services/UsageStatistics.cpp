@@ -1,6 +1,6 @@
 #include "services/UsageStatistics.h"
 
-#include "platform/internet.h"
+#include "platform/Internet.h"
 
 #include <cstdlib>
 

@@ -17,7 +17,7 @@ void ViewerDialog::OnFSCommand(const std::string& command, const std::string& ar
     if (command == "close_window" || command == "Quit") {
         OnOK();
     } else if (command == "min_window") {
-        ShowWindow(platform::ui::kSwMinimize);
+        ShowWindow(ui::kSwMinimize);
     } else if (command == "max_window") {
         ToggleMaximize();
     } else if (command == "max_scene" || command == "fullscreen") {

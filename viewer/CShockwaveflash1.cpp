@@ -1,9 +1,9 @@
 #include "viewer/CShockwaveflash1.h"
 
-#include "platform/text.h"
+#include "platform/Text.h"
 
-bool CShockwaveflash1::Create(platform::ui::Dialog& parent, int newId) {
-    platform::ui::WindowPeer* window = ParentPeer(parent);
+bool CShockwaveflash1::Create(ui::Dialog& parent, int newId) {
+    ui::WindowPeer* window = ParentPeer(parent);
     if (!window || !Attach(parent, newId, window->CreatePlayer(newId))) {
         return false;
     }
@@ -20,8 +20,8 @@ void CShockwaveflash1::SetFsCommandHandler(FsCommandHandler handler) {
     fsCommand = std::move(handler);
 }
 
-platform::player::PlayerPeer* CShockwaveflash1::Player() const {
-    return static_cast<platform::player::PlayerPeer*>(Peer());
+ui::PlayerPeer* CShockwaveflash1::Player() const {
+    return static_cast<ui::PlayerPeer*>(Peer());
 }
 
 void CShockwaveflash1::LoadMovie(int layer, const std::string& url) {

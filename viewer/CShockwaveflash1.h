@@ -3,18 +3,18 @@
 // fscommand calls. Texts on this side are in the magazines' code page (936).
 #pragma once
 
-#include "platform/player/PlayerPeer.h"
-#include "platform/ui/Control.h"
+#include "ui/PlayerPeer.h"
+#include "ui/Control.h"
 
 #include <functional>
 #include <string>
 
-class CShockwaveflash1 : public platform::ui::Control {
+class CShockwaveflash1 : public ui::Control {
 public:
     using FsCommandHandler = std::function<void(const std::string& command, const std::string& args)>;
 
     // Makes the player a child of `parent`. The handler hears FSCommand.
-    [[nodiscard]] bool Create(platform::ui::Dialog& parent, int newId);
+    [[nodiscard]] bool Create(ui::Dialog& parent, int newId);
     void SetFsCommandHandler(FsCommandHandler handler);
 
     // `url` is a path as the file system names it (bytes) or a URL.
@@ -24,7 +24,7 @@ public:
     std::string CallFunction(const std::string& request);
 
 private:
-    platform::player::PlayerPeer* Player() const;
+    ui::PlayerPeer* Player() const;
 
     FsCommandHandler fsCommand;
 };

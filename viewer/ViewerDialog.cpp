@@ -1,6 +1,6 @@
 #include "viewer/ViewerDialog.h"
 
-#include "platform/fs.h"
+#include "platform/FileSystem.h"
 #include "services/CopyFileCommand.h"
 #include "services/RegistryCommands.h"
 #include "viewer/InvokeMessages.h"
@@ -13,8 +13,8 @@ extern "C" void kest_register_resource(void);
 
 namespace {
 
-using platform::ui::Rect;
-using platform::ui::RectAt;
+using ui::Rect;
+using ui::RectAt;
 
 constexpr char kBitmapFolder[] = "resource:///kest/bitmaps/";
 constexpr char kMessageCaption[] = "提示";
@@ -35,7 +35,7 @@ void RegisterBitmaps() {
 
 } // namespace
 
-ViewerDialog::ViewerDialog(platform::ui::WindowSystem& system, const char* folder,
+ViewerDialog::ViewerDialog(ui::WindowSystem& system, const char* folder,
                            MarkupDoc& manifestDoc, std::function<void()> sendStatistics)
     : Dialog(system), contentFolder(folder), manifest(manifestDoc),
       sendUsageStatistics(std::move(sendStatistics)) {
@@ -48,7 +48,7 @@ std::string ViewerDialog::ContentPath(const std::string& name) const {
     return path.size() < kViewerPathSize ? path : std::string();
 }
 
-platform::ui::Control& ViewerDialog::ControlAt(LayoutSlot slot) {
+ui::Control& ViewerDialog::ControlAt(LayoutSlot slot) {
     switch (slot) {
     case SlotClose: return closeButton;
     case SlotMaximize: return maximizeButton;
@@ -90,7 +90,7 @@ void ViewerDialog::CreateControls() {
 
 void ViewerDialog::PlaceButtons(int width) {
     const struct {
-        platform::ui::BitmapButton& button;
+        ui::BitmapButton& button;
         const char* up;
         const char* down;
     } buttons[] = {
@@ -104,7 +104,7 @@ void ViewerDialog::PlaceButtons(int width) {
         entry.button.LoadBitmaps(BitmapPath(entry.up), BitmapPath(entry.down), BitmapPath(entry.up));
         entry.button.SizeToContent();
     }
-    const auto place = [](platform::ui::Control& control, int x, int y) {
+    const auto place = [](ui::Control& control, int x, int y) {
         const Rect size = control.GetClientRectInParent();
         control.MoveWindow(RectAt(x, y, size.Width(), size.Height()), true);
     };
@@ -166,23 +166,23 @@ void ViewerDialog::OnShowWindow(bool /*show*/) {
 
 void ViewerDialog::ToggleMaximize() {
     if (IsZoomed()) {
-        ShowWindow(platform::ui::kSwShowNormal);
+        ShowWindow(ui::kSwShowNormal);
         ApplyLayout(initialLayout);
-        titleStrip.ShowWindow(platform::ui::kSwShow);
+        titleStrip.ShowWindow(ui::kSwShow);
     } else {
-        ShowWindow(platform::ui::kSwMaximize);
+        ShowWindow(ui::kSwMaximize);
         ApplyLayout(shownLayout);
-        titleStrip.ShowWindow(platform::ui::kSwHide);
+        titleStrip.ShowWindow(ui::kSwHide);
     }
 }
 
 void ViewerDialog::OnSize(int type, int /*cx*/, int /*cy*/) {
-    if (type != platform::ui::kSizeRestored || !layoutRecorded) {
+    if (type != ui::kSizeRestored || !layoutRecorded) {
         return;
     }
     ApplyLayout(initialLayout);
-    titleStrip.ShowWindow(platform::ui::kSwShow);
-    ShowWindow(platform::ui::kSwShowNormal);
+    titleStrip.ShowWindow(ui::kSwShow);
+    ShowWindow(ui::kSwShowNormal);
 }
 
 void ViewerDialog::OnTimer(int /*id*/) {
@@ -194,12 +194,12 @@ void ViewerDialog::OnTimer(int /*id*/) {
 
 bool ViewerDialog::OnKeyDown(unsigned key, unsigned /*repeatCount*/, unsigned /*flags*/) {
     switch (key) {
-    case platform::ui::kVkLeft:
-    case platform::ui::kVkPrior:
+    case ui::kVkLeft:
+    case ui::kVkPrior:
         player.CallFunction(kInvokeTurnPrevious);
         break;
-    case platform::ui::kVkRight:
-    case platform::ui::kVkNext:
+    case ui::kVkRight:
+    case ui::kVkNext:
         player.CallFunction(kInvokeTurnNext);
         break;
     default:
@@ -208,14 +208,14 @@ bool ViewerDialog::OnKeyDown(unsigned key, unsigned /*repeatCount*/, unsigned /*
     return false; // default processing goes on
 }
 
-int ViewerDialog::OnNcHitTest(platform::ui::Point screen) {
-    return IsZoomed() ? Dialog::OnNcHitTest(screen) : platform::ui::kHtCaption;
+int ViewerDialog::OnNcHitTest(ui::Point screen) {
+    return IsZoomed() ? Dialog::OnNcHitTest(screen) : ui::kHtCaption;
 }
 
 bool ViewerDialog::OnCommand(int id) {
     switch (id) {
     case kIdCloseButton: OnOK(); return true;
-    case kIdMinimizeButton: ShowWindow(platform::ui::kSwShowMinimized); return true;
+    case kIdMinimizeButton: ShowWindow(ui::kSwShowMinimized); return true;
     case kIdMaximizeButton: ToggleMaximize(); return true;
     case kIdNextButton: player.CallFunction(kInvokeTurnNext); return true;
     case kIdPreviousButton: player.CallFunction(kInvokeTurnPrevious); return true;
@@ -227,7 +227,7 @@ void ViewerDialog::OnCancel() {
     if (IsZoomed()) {
         ToggleMaximize();
     } else {
-        EndDialog(platform::ui::kIdCancel);
+        EndDialog(ui::kIdCancel);
     }
 }
 

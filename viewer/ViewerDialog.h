@@ -5,10 +5,10 @@
 #pragma once
 
 #include "markup/MarkupDoc.h"
-#include "platform/ui/Control.h"
-#include "platform/ui/Dialog.h"
+#include "ui/Control.h"
+#include "ui/Dialog.h"
 #include "services/CommandArgs.h"
-#include "services/Picture.h"
+#include "viewer/Picture.h"
 #include "viewer/CShockwaveflash1.h"
 
 #include <functional>
@@ -31,12 +31,12 @@ inline constexpr int kViewerPackageError = -2;
 // The longest path the window builds, its terminating NUL included.
 inline constexpr size_t kViewerPathSize = 1024;
 
-class ViewerDialog : public platform::ui::Dialog {
+class ViewerDialog : public ui::Dialog {
 public:
     // The window shows the magazine in `contentFolder` (no trailing
     // separator) described by `manifest`; `sendUsageStatistics` is called
     // once while the window initialises.
-    ViewerDialog(platform::ui::WindowSystem& windowSystem, const char* contentFolder,
+    ViewerDialog(ui::WindowSystem& windowSystem, const char* contentFolder,
                  MarkupDoc& manifest, std::function<void()> sendUsageStatistics);
 
     // Maximises a normal window, restores a maximised one.
@@ -57,16 +57,16 @@ protected:
     void OnShowWindow(bool show) override;
     void OnTimer(int id) override;
     bool OnKeyDown(unsigned key, unsigned repeatCount, unsigned flags) override;
-    int OnNcHitTest(platform::ui::Point screen) override;
+    int OnNcHitTest(ui::Point screen) override;
     bool OnCommand(int id) override;
     void OnCancel() override;
 
 private:
     // The six controls whose places are recorded, in this order.
     enum LayoutSlot { SlotClose, SlotMaximize, SlotMinimize, SlotNext, SlotPrevious, SlotPlayer, kLayoutSlots };
-    using Layout = platform::ui::Rect[kLayoutSlots];
+    using Layout = ui::Rect[kLayoutSlots];
 
-    platform::ui::Control& ControlAt(LayoutSlot slot);
+    ui::Control& ControlAt(LayoutSlot slot);
     void RecordLayout(Layout& layout);
     void ApplyLayout(const Layout& layout);
     void CreateControls();
@@ -75,18 +75,18 @@ private:
     std::string ContentPath(const std::string& name) const;
     void ReplyToMovie(const char* reply);
 
-    platform::ui::Bitmap icon;
+    ui::Bitmap icon;
     Picture background;
     services::ReplyBuffer replyBuffer{};
     CShockwaveflash1 player;
     bool layoutRecorded = false;
     bool hasBackground = false;
-    platform::ui::BitmapButton closeButton;
-    platform::ui::BitmapButton minimizeButton;
-    platform::ui::BitmapButton maximizeButton;
-    platform::ui::BitmapButton nextButton;
-    platform::ui::BitmapButton previousButton;
-    platform::ui::StaticPicture titleStrip;
+    ui::BitmapButton closeButton;
+    ui::BitmapButton minimizeButton;
+    ui::BitmapButton maximizeButton;
+    ui::BitmapButton nextButton;
+    ui::BitmapButton previousButton;
+    ui::StaticPicture titleStrip;
     Layout initialLayout{};
     Layout shownLayout{};
 

@@ -3,8 +3,8 @@
 // first fscommand. It prints, in milliseconds since the moment given as its
 // first argument (CLOCK_REALTIME in nanoseconds, taken just before it was
 // started), when each stage was reached.
-#include "platform/player/PlayerFiles.h"
-#include "platform/player/WebKitPlayer.h"
+#include "player/PlayerFiles.h"
+#include "player/WebKitPlayer.h"
 
 #include <gtk/gtk.h>
 
@@ -16,7 +16,7 @@
 
 namespace {
 
-using platform::player::WebKitPlayer;
+using player::WebKitPlayer;
 
 struct Stopwatch {
     std::chrono::system_clock::time_point launched;
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         std::fputs("no display\n", stderr);
         return 1;
     }
-    const auto folder = platform::player::FindPlayerFolder();
+    const auto folder = player::FindPlayerFolder();
     if (!folder) {
         return 1;
     }

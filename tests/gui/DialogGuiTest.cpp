@@ -2,8 +2,8 @@
 // surface, window states and timers as GTK and the window manager deliver them.
 #include "ProbeWindow.h"
 
-#include "platform/ui/Control.h"
-#include "platform/ui/GtkWindowSystem.h"
+#include "ui/Control.h"
+#include "ui/gtk/GtkWindowSystem.h"
 
 #include <cairo.h>
 #include <gdk/gdk.h>
@@ -15,7 +15,7 @@
 
 namespace {
 
-using namespace platform::ui;
+using namespace ui;
 
 class FrameDialog : public Dialog {
 public:

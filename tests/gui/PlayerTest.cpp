@@ -1,6 +1,8 @@
 #include "ProbeWindow.h"
 
-#include "platform/ui/GtkWindowSystem.h"
+#include "player/PlayerFiles.h"
+#include "player/WebKitPlayer.h"
+#include "ui/gtk/GtkWindowSystem.h"
 
 #include <gdk/gdk.h>
 #include <gtk/gtk.h>
@@ -16,7 +18,7 @@
 
 namespace {
 
-using platform::ui::GtkWindowSystem;
+using ui::GtkWindowSystem;
 
 // "中文" in code page 936.
 const std::string kGbk = "\xD6\xD0\xCE\xC4";
@@ -24,7 +26,9 @@ const std::string kGbk = "\xD6\xD0\xCE\xC4";
 class PlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        system = GtkWindowSystem::Open();
+        const auto folder = player::FindPlayerFolder();
+        ASSERT_TRUE(folder) << "the player's files are missing";
+        system = GtkWindowSystem::Open(player::WebKitPlayers(*folder));
         if (!system) {
             GTEST_SKIP() << "no display (run under scripts/with-display.sh)";
         }
@@ -34,7 +38,7 @@ protected:
     // Runs the window with `steps` inside it; false when the movie never started.
     bool Run(std::function<void()> steps) {
         window->steps = std::move(steps);
-        return window->DoModal() == platform::ui::kIdOk;
+        return window->DoModal() == ui::kIdOk;
     }
 
     std::unique_ptr<GtkWindowSystem> system;
@@ -42,7 +46,7 @@ protected:
 };
 
 // The screen's pixels under the window.
-GdkPixbuf* Capture(const platform::ui::Rect& r) {
+GdkPixbuf* Capture(const ui::Rect& r) {
     return gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.left, r.top, r.Width(),
                                       r.Height());
 }
@@ -187,7 +191,7 @@ TEST_F(PlayerTest, ARightButtonPressOpensNoMenu) {
     int menus = -1;
     ASSERT_TRUE(Run([&] {
         ProbeWindow::Pump(300);
-        const platform::ui::Rect player = window->player.GetWindowRect();
+        const ui::Rect player = window->player.GetWindowRect();
         GdkPixbuf* before = Capture(player);
         ASSERT_TRUE(ProbeWindow::Xdotool("mousemove " + std::to_string(player.left + 100) + " " +
                                          std::to_string(player.top + 100) + " click 3"));

@@ -13,7 +13,7 @@ constexpr int kPlayerId = 1000;
 } // namespace
 
 bool ProbeWindow::OnInitDialog() {
-    using platform::ui::RectAt;
+    using ui::RectAt;
     MoveWindow(RectAt(0, 0, 640, 510));
     if (!player.Create(*this, kPlayerId)) {
         EndDialog(-1);
@@ -24,9 +24,9 @@ bool ProbeWindow::OnInitDialog() {
         [this](const std::string& command, const std::string& args) { OnFsCommand(command, args); });
     player.LoadMovie(0, moviePath);
     player.Play();
-    SetTimer(kGiveUpTimer, 30000, platform::ui::TimerKind::OneShot);
+    SetTimer(kGiveUpTimer, 30000, ui::TimerKind::OneShot);
     if (stepsAtStart) {
-        SetTimer(kStepsTimer, 1, platform::ui::TimerKind::OneShot);
+        SetTimer(kStepsTimer, 1, ui::TimerKind::OneShot);
     }
     return true;
 }
@@ -34,7 +34,7 @@ bool ProbeWindow::OnInitDialog() {
 void ProbeWindow::OnFsCommand(const std::string& command, const std::string& args) {
     commands.push_back(command + "|" + args);
     if (command == "probe_started") {
-        SetTimer(kStepsTimer, 1, platform::ui::TimerKind::OneShot);
+        SetTimer(kStepsTimer, 1, ui::TimerKind::OneShot);
     }
 }
 
@@ -47,7 +47,7 @@ void ProbeWindow::OnTimer(int id) {
     if (steps) {
         steps();
     }
-    EndDialog(platform::ui::kIdOk);
+    EndDialog(ui::kIdOk);
 }
 
 void ProbeWindow::Pump(int milliseconds) {

@@ -3,14 +3,14 @@
 // once the movie has started.
 #pragma once
 
-#include "platform/ui/Dialog.h"
+#include "ui/Dialog.h"
 #include "viewer/CShockwaveflash1.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-class ProbeWindow : public platform::ui::Dialog {
+class ProbeWindow : public ui::Dialog {
 public:
     using Dialog::Dialog;
 

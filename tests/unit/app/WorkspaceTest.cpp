@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 #include "app/Workspace.h"
-#include "platform/fs.h"
+#include "platform/FileSystem.h"
 
 #include <gtest/gtest.h>
 

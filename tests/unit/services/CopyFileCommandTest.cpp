@@ -1,5 +1,5 @@
 #include "services/CopyFileCommand.h"
-#include "platform/fs.h"
+#include "platform/FileSystem.h"
 #include "unit/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "services/RegistryCommands.h"
-#include "platform/fs.h"
-#include "platform/registry.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
 #include "unit/TestSupport.h"
 
 #include <cstdlib>

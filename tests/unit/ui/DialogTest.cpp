@@ -1,7 +1,7 @@
-#include "platform/ui/Control.h"
-#include "platform/ui/Dialog.h"
+#include "ui/Control.h"
+#include "ui/Dialog.h"
 #include "unit/TestSupport.h"
-#include "unit/ui/FakeWindowSystem.h"
+#include "FakeWindowSystem.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace platform::ui;
+using namespace ui;
 
 // A dialog whose hooks are set by each test and which logs what it hears.
 class TestDialog : public Dialog {

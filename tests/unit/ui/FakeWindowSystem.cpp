@@ -1,6 +1,6 @@
-#include "unit/ui/FakeWindowSystem.h"
+#include "FakeWindowSystem.h"
 
-#include "platform/ui/Bitmap.h"
+#include "ui/Bitmap.h"
 
 #include <cstdlib>
 
@@ -17,7 +17,7 @@ ControlRecord* WindowRecord::Control(int id) {
 
 namespace {
 
-std::string Size(const platform::ui::Bitmap* bitmap) {
+std::string Size(const ui::Bitmap* bitmap) {
     return bitmap ? std::to_string(bitmap->Width()) + "x" + std::to_string(bitmap->Height()) : "-";
 }
 
@@ -37,22 +37,22 @@ protected:
     size_t index;
 };
 
-class Button : public FakeControl<platform::ui::ButtonPeer> {
+class Button : public FakeControl<ui::ButtonPeer> {
 public:
     using FakeControl::FakeControl;
-    void SetBitmaps(const platform::ui::Bitmap* up, const platform::ui::Bitmap* down,
-                    const platform::ui::Bitmap* focus) override {
+    void SetBitmaps(const ui::Bitmap* up, const ui::Bitmap* down,
+                    const ui::Bitmap* focus) override {
         Record().bitmaps = {Size(up), Size(down), Size(focus)};
     }
 };
 
-class Picture : public FakeControl<platform::ui::PicturePeer> {
+class Picture : public FakeControl<ui::PicturePeer> {
 public:
     using FakeControl::FakeControl;
-    void SetBitmap(const platform::ui::Bitmap* bitmap) override { Record().bitmaps = {Size(bitmap)}; }
+    void SetBitmap(const ui::Bitmap* bitmap) override { Record().bitmaps = {Size(bitmap)}; }
 };
 
-class Player : public FakeControl<platform::player::PlayerPeer> {
+class Player : public FakeControl<ui::PlayerPeer> {
 public:
     using FakeControl::FakeControl;
     void LoadMovie(int layer, const std::string& url) override {
@@ -63,12 +63,12 @@ public:
         window.player.calls.push_back("CallFunction " + request);
         return window.player.answer ? window.player.answer(request) : std::string();
     }
-    void SetFsCommandHandler(platform::player::FsCommandHandler handler) override {
+    void SetFsCommandHandler(ui::FsCommandHandler handler) override {
         window.player.fsCommand = std::move(handler);
     }
 };
 
-class Window : public platform::ui::WindowPeer {
+class Window : public ui::WindowPeer {
 public:
     explicit Window(WindowRecord& w) : window(w) {}
     ~Window() override { window.alive = false; }
@@ -79,7 +79,7 @@ public:
         window.state = s;
         window.stateRequests.push_back(s);
     }
-    void SetIcon(const platform::ui::Bitmap&) override { window.hasIcon = true; }
+    void SetIcon(const ui::Bitmap&) override { window.hasIcon = true; }
     void Invalidate() override {}
     void StartTimer(int id, unsigned ms) override { window.timers[id] = ms; }
     void StopTimer(int id) override { window.timers.erase(id); }
@@ -95,23 +95,23 @@ public:
         if (!quit) {
             // Nothing ended the dialog: end it as the platform's close would.
             window.messageBoxes.push_back("fake: loop left running");
-            window.events->PeerCommand(platform::ui::kIdCancel);
+            window.events->PeerCommand(ui::kIdCancel);
         }
     }
     void QuitModalLoop() override { quit = true; }
 
-    std::unique_ptr<platform::ui::ButtonPeer> CreateButton(int id) override {
+    std::unique_ptr<ui::ButtonPeer> CreateButton(int id) override {
         return std::make_unique<Button>(window, Add(id, "button"));
     }
-    std::unique_ptr<platform::ui::PicturePeer> CreatePicture(int id) override {
+    std::unique_ptr<ui::PicturePeer> CreatePicture(int id) override {
         return std::make_unique<Picture>(window, Add(id, "picture"));
     }
-    std::unique_ptr<platform::player::PlayerPeer> CreatePlayer(int id) override {
+    std::unique_ptr<ui::PlayerPeer> CreatePlayer(int id) override {
         return std::make_unique<Player>(window, Add(id, "player"));
     }
     int MessageBox(const std::string& text, const std::string& caption) override {
         window.messageBoxes.push_back(caption + ": " + text);
-        return platform::ui::kIdOk;
+        return ui::kIdOk;
     }
 
 private:
@@ -126,7 +126,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<platform::ui::WindowPeer> WindowSystem::CreateWindow(platform::ui::WindowEvents& events) {
+std::unique_ptr<ui::WindowPeer> WindowSystem::CreateWindow(ui::WindowEvents& events) {
     ++windowsCreated;
     window.events = &events;
     window.alive = true;

@@ -3,8 +3,8 @@
 // platform's events (timer ticks, clicks, keys, moves, state changes).
 #pragma once
 
-#include "platform/player/PlayerPeer.h"
-#include "platform/ui/WindowSystem.h"
+#include "ui/PlayerPeer.h"
+#include "ui/WindowSystem.h"
 
 #include <functional>
 #include <map>
@@ -13,8 +13,8 @@
 
 namespace fake {
 
-using platform::ui::Rect;
-using platform::ui::WindowState;
+using ui::Rect;
+using ui::WindowState;
 
 struct ControlRecord {
     int id = 0;
@@ -28,11 +28,11 @@ struct ControlRecord {
 struct PlayerRecord {
     std::vector<std::string> calls; // "LoadMovie 0 path", "Play", "CallFunction text"
     std::function<std::string(const std::string&)> answer;
-    platform::player::FsCommandHandler fsCommand;
+    ui::FsCommandHandler fsCommand;
 };
 
 struct WindowRecord {
-    platform::ui::WindowEvents* events = nullptr;
+    ui::WindowEvents* events = nullptr;
     bool alive = true;
     bool visible = false;
     Rect rect;
@@ -52,9 +52,9 @@ struct WindowRecord {
     ControlRecord* Control(int id);
 };
 
-class WindowSystem : public platform::ui::WindowSystem {
+class WindowSystem : public ui::WindowSystem {
 public:
-    std::unique_ptr<platform::ui::WindowPeer> CreateWindow(platform::ui::WindowEvents& events) override;
+    std::unique_ptr<ui::WindowPeer> CreateWindow(ui::WindowEvents& events) override;
     Rect DesktopRect() const override { return desktop; }
 
     Rect desktop{0, 0, 1024, 768};

@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace platform::ui;
+using namespace ui;
 
 constexpr char kTurnNext[] =
     "CallFunction <invoke name=\"turn_next\"  returntype=\"xml\"><arguments></arguments></invoke>";

@@ -1,0 +1,85 @@
+// The movie player of the product: Ruffle in a WebKitGTK web view that loads
+// everything from the player's own URI scheme.
+#pragma once
+
+#include "player/PlayerFiles.h"
+#include "ui/PlayerPeer.h"
+#include "ui/gtk/GtkWindowSystem.h"
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+typedef struct _GtkWidget GtkWidget;
+typedef struct _GCancellable GCancellable;
+typedef struct _WebKitWebContext WebKitWebContext;
+typedef struct _WebKitWebView WebKitWebView;
+typedef struct _WebKitURISchemeRequest WebKitURISchemeRequest;
+typedef struct _WebKitJavascriptResult WebKitJavascriptResult;
+typedef struct _WebKitUserContentManager WebKitUserContentManager;
+typedef struct _GVariant GVariant;
+
+namespace player {
+
+// How long CallFunction waits for the movie's answer. It covers a movie that
+// is still starting (the player's first start takes about a second).
+inline constexpr std::chrono::milliseconds kCallTimeout{10000};
+
+class WebKitPlayer : public ui::PlayerPeer {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // When the player reached each stage of its start, for measurements.
+    struct Milestones {
+        Clock::time_point created;
+        std::optional<Clock::time_point> pageReady;  // the web view ran our page
+        std::optional<Clock::time_point> ruffleReady; // Ruffle's instance exists
+        std::optional<Clock::time_point> movieLoaded; // the movie's data is in
+        std::optional<Clock::time_point> firstFsCommand;
+    };
+
+    // A web view placed in `layout` (a GtkLayout), showing the page of
+    // `playerFolder` (see FindPlayerFolder).
+    WebKitPlayer(GtkWidget* layout, const std::string& playerFolder);
+    ~WebKitPlayer() override;
+    WebKitPlayer(const WebKitPlayer&) = delete;
+    WebKitPlayer& operator=(const WebKitPlayer&) = delete;
+
+    void Move(const ui::Rect& clientRect) override;
+    void SetVisible(bool visible) override;
+    void LoadMovie(int layer, const std::string& url) override;
+    void Play() override;
+    std::string CallFunction(const std::string& request) override;
+    void SetFsCommandHandler(ui::FsCommandHandler handler) override;
+
+    const Milestones& Times() const { return milestones; }
+    GtkWidget* Widget() const;
+
+private:
+    static void ServeRequest(WebKitURISchemeRequest* request, void* self);
+    static void ReceiveMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, void* self);
+    void OnMessage(const std::string& kind, const std::string& first, const std::string& second);
+    // Runs `body` in the page (with its named arguments) once the page is
+    // ready; scripts run in the order they were asked for.
+    void RunScript(const char* body, GVariant* arguments);
+    void DeliverFsCommands();
+
+    PlayerRoutes routes;
+    WebKitWebContext* context = nullptr;
+    WebKitWebView* view = nullptr;
+    GCancellable* cancellable = nullptr;
+    bool pageReady = false;
+    std::deque<std::pair<const char*, GVariant*>> waitingScripts;
+    ui::FsCommandHandler fsCommand;
+    std::deque<std::pair<std::string, std::string>> fsCommands;
+    bool delivering = false;
+    Milestones milestones;
+};
+
+// Players for the GTK window system, each showing the page of `playerFolder`.
+ui::PlayerFactory WebKitPlayers(std::string playerFolder);
+
+} // namespace player

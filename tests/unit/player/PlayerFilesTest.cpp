@@ -1,0 +1,142 @@
+#include "platform/FileSystem.h"
+#include "player/PlayerFiles.h"
+#include "unit/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+using namespace player;
+
+// A player folder and a content folder side by side, with a secret beside
+// them and links that point out of the content folder.
+class PlayerRoutesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"player", "player/ruffle", "content", "content/pics"}) {
+            ASSERT_EQ(platform::MakeFolder((scratch / folder).c_str()), 0);
+        }
+        WriteWholeFile(scratch / "player/page.html", "<html>");
+        WriteWholeFile(scratch / "player/shim.js", "shim");
+        WriteWholeFile(scratch / "player/other.js", "not served");
+        WriteWholeFile(scratch / "player/ruffle/core.wasm", "wasm");
+        WriteWholeFile(scratch / "content/read.swf", "FWS");
+        WriteWholeFile(scratch / "content/pics/a b.JPG", "jpg");
+        WriteWholeFile(scratch / "content/\xD6\xD0.xml", "gbk name");
+        WriteWholeFile(scratch / "secret.txt", "secret");
+        std::filesystem::create_symlink(scratch / "secret.txt", scratch / "content/link.txt");
+        std::filesystem::create_symlink(scratch.Path(), scratch / "content/up");
+        std::filesystem::create_symlink(scratch / "content/read.swf", scratch / "content/inside.swf");
+        routes.SetContentFolder(scratch / "content");
+    }
+
+    std::string Served(const std::string& uriPath) {
+        const auto file = routes.Resolve(uriPath);
+        return file ? ReadWholeFile(file->path) + " " + file->mimeType : "not found";
+    }
+
+    ScratchFolder scratch;
+    PlayerRoutes routes{scratch / "player"};
+};
+
+TEST_F(PlayerRoutesTest, ServesThePageRuffleAndTheContentWithTheirTypes) {
+    EXPECT_EQ(Served("/page.html"), "<html> text/html");
+    EXPECT_EQ(Served("/shim.js"), "shim text/javascript");
+    EXPECT_EQ(Served("/ruffle/core.wasm"), "wasm application/wasm");
+    EXPECT_EQ(Served("/content/read.swf"), "FWS application/x-shockwave-flash");
+    EXPECT_EQ(Served("/content/pics/a%20b.JPG"), "jpg image/jpeg");
+    EXPECT_EQ(Served("/content/inside.swf"), "FWS application/x-shockwave-flash");
+    // The movie asks in Unicode ("中"); the package wrote the name in GBK.
+    EXPECT_EQ(Served("/content/%E4%B8%AD.xml"), "gbk name text/xml");
+    EXPECT_EQ(Served("/content/%D6%D0.xml"), "gbk name text/xml");
+}
+
+TEST_F(PlayerRoutesTest, AnythingOutsideItsFolderIsNotFound) {
+    for (const char* path : {"/content/../secret.txt", "/content/%2e%2e/secret.txt",
+                             "/content/pics/../../secret.txt", "/content/link.txt",
+                             "/content/up/secret.txt", "/content//etc/passwd",
+                             "/ruffle/../page.html", "/ruffle/../../secret.txt", "/other.js",
+                             "/player/page.html", "/content/pics", "/content/", "/content/missing",
+                             "/content/read.swf%00.txt", "/content/%zz", "/content/%4", "",
+                             "/", "/../secret.txt"}) {
+        EXPECT_EQ(Served(path), "not found") << path;
+    }
+    routes.SetContentFolder("");
+    EXPECT_EQ(Served("/content/read.swf"), "not found");
+}
+
+TEST_F(PlayerRoutesTest, MovieUrlsServeTheMovieFromItsContentFolder) {
+    const std::string before = platform::CurrentDirectory();
+    ASSERT_EQ(platform::ChangeDirectory((scratch / "content").c_str()), 0);
+    // Below the current folder: the current folder is the content folder.
+    const std::string url = routes.MovieUrl(scratch / "content/pics/a b.JPG");
+    EXPECT_EQ(url, "kest://player/content/pics/a%20b.JPG");
+    EXPECT_EQ(routes.ContentFolder(), scratch / "content");
+    EXPECT_EQ(routes.MovieUrl("read.swf"), "kest://player/content/read.swf");
+    // Elsewhere: the movie's own folder.
+    EXPECT_EQ(routes.MovieUrl(scratch / "player/page.html"), "kest://player/content/page.html");
+    EXPECT_EQ(routes.ContentFolder(), scratch / "player");
+    EXPECT_EQ(routes.MovieUrl("http://example.invalid/m.swf"), "http://example.invalid/m.swf");
+    ASSERT_EQ(platform::ChangeDirectory(before.c_str()), 0);
+}
+
+TEST(PlayerFiles, UriPathsRoundTripEveryByte) {
+    std::string all;
+    for (int c = 1; c < 256; ++c) {
+        all += static_cast<char>(c);
+    }
+    const std::string encoded = EncodeUriPath(all);
+    for (const char c : encoded) {
+        EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(c)) || std::strchr("-._~/%", c)) << c;
+    }
+    EXPECT_EQ(DecodeUriPath(encoded), all);
+    EXPECT_EQ(EncodeUriPath("a/b c"), "a/b%20c");
+}
+
+TEST(PlayerFiles, LanguageTagsFromLocaleNames) {
+    const struct {
+        const char* locale;
+        const char* tag;
+    } cases[] = {
+        {"zh_CN.GBK", "zh-CN"}, {"en_US.UTF-8", "en-US"}, {"de_DE@euro", "de-DE"},
+        {"fr", "fr"},           {"C.UTF-8", "en-US"},     {"C", "en-US"},
+        {"POSIX", "en-US"},     {"", "en-US"},            {"xx_yy", "en-US"},
+        {"english", "en-US"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LanguageTagFromLocale(c.locale), c.tag) << c.locale;
+    }
+}
+
+TEST(PlayerFiles, PlayerFolderIsLookedForBesideThePrefixTheDataFoldersThenTheBuild) {
+    const auto candidates = PlayerFolderCandidates("/opt/kest/bin/kest", "/a/share:rel/share::/b/share/");
+    ASSERT_GE(candidates.size(), 5u);
+    EXPECT_EQ(candidates[0], "/opt/kest/bin/player");
+    EXPECT_EQ(candidates[1], "/opt/kest/share/kest/player");
+    const auto at = [&candidates](const std::string& folder) {
+        return std::find(candidates.begin(), candidates.end(), folder) - candidates.begin();
+    };
+    // Data folders in their order; a relative one is not a data folder.
+    EXPECT_LT(at("/a/share/kest/player"), at("/b/share/kest/player"));
+    EXPECT_LT(at("/b/share/kest/player"), static_cast<long>(candidates.size()));
+    EXPECT_EQ(at("rel/share/kest/player"), static_cast<long>(candidates.size()));
+    // The build tree is the last resort.
+    EXPECT_EQ(at("/b/share/kest/player"), static_cast<long>(candidates.size()) - 2);
+
+    for (const char* unset : {static_cast<const char*>(nullptr), ""}) {
+        const auto defaults = PlayerFolderCandidates("/usr/bin/kest", unset);
+        EXPECT_EQ(defaults[1], "/usr/share/kest/player");
+        EXPECT_NE(std::find(defaults.begin(), defaults.end(), "/usr/local/share/kest/player"), defaults.end());
+        // No folder is tried twice.
+        for (const auto& folder : defaults) {
+            EXPECT_EQ(std::count(defaults.begin(), defaults.end(), folder), 1) << folder;
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,25 @@
+#include "ui/gtk/MessageBox.h"
+
+#include <gtk/gtk.h>
+
+#include <cstdio>
+
+namespace ui {
+
+int MessageBox(const char* text, const char* caption) { return MessageBox(nullptr, text, caption); }
+
+int MessageBox(GtkWindow* owner, const char* text, const char* caption) {
+    // Without a display nobody could click the box: the text goes to the log.
+    if (!gtk_init_check(nullptr, nullptr)) {
+        std::fprintf(stderr, "%s: %s\n", caption, text);
+        return kIdOk;
+    }
+    GtkWidget* box = gtk_message_dialog_new(owner, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER,
+                                            GTK_BUTTONS_OK, "%s", text);
+    gtk_window_set_title(GTK_WINDOW(box), caption);
+    gtk_dialog_run(GTK_DIALOG(box));
+    gtk_widget_destroy(box);
+    return kIdOk;
+}
+
+} // namespace ui
