@@ -1,5 +1,7 @@
 #include "app/NextOption.h"
 
+namespace app {
+
 namespace {
 
 enum class TokenState { Between, Dash, AfterLetter, Gap, Word, Quoted, Done };
@@ -69,3 +71,5 @@ int NextOption(std::string_view commandLine, int position, char& letter, std::st
         }
     }
 }
+
+} // namespace app

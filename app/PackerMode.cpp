@@ -1,9 +1,11 @@
+#include "app/PackerMode.h"
+
 #include "app/NextOption.h"
-#include "app/ViewerApp.h"
 #include "package/PackageWriter.h"
-#include "ui/gtk/MessageBox.h"
 
 #include <cstdio>
+
+namespace app {
 
 namespace {
 
@@ -18,7 +20,8 @@ constexpr char kUsage[] =
 
 } // namespace
 
-void ViewerApp::RunPackerMode() {
+int RunPackerMode(std::string_view commandLine, const std::string& executablePath,
+                  const ShowMessage& showMessage) {
     std::string outputPath;
     std::string sourceFolder;
     std::string argument;
@@ -36,21 +39,20 @@ void ViewerApp::RunPackerMode() {
     }
     if (outputPath.empty() || sourceFolder.empty()) {
         std::fputs(kUsage, stderr);
-        exitStatus = kExitUsage;
-        return;
+        return kExitUsage;
     }
     if (debug) {
-        ui::MessageBox(outputPath.c_str(), sourceFolder.c_str());
+        showMessage(outputPath, sourceFolder);
     }
     PackageWriter writer(executablePath);
     const int result = writer.Pack(sourceFolder, outputPath, debug ? PackCopySelf | PackDebugLog : PackCopySelf);
     if (debug) {
-        ui::MessageBox(sourceFolder.c_str(), outputPath.c_str());
+        showMessage(sourceFolder, outputPath);
     }
     for (const PackProblem& problem : writer.Problems()) {
         std::fprintf(stderr, "kest: %s: %s\n", problem.path.c_str(), problem.reason.c_str());
     }
-    if (result != PkgOk || !writer.Problems().empty()) {
-        exitStatus = kExitFailure;
-    }
+    return result == PkgOk && writer.Problems().empty() ? 0 : kExitFailure;
 }
+
+} // namespace app

@@ -1,45 +1,91 @@
 #include "app/ViewerApp.h"
 
+#include "app/Workspace.h"
+#include "package/PackageReader.h"
 #include "platform/FileSystem.h"
+#include "platform/StartupLog.h"
+#include "player/PlayerFiles.h"
+#include "player/WebKitPlayer.h"
+#include "services/UsageStatistics.h"
+#include "ui/gtk/GtkWindowSystem.h"
+#include "ui/gtk/MessageBox.h"
+#include "viewer/BookSettings.h"
+#include "viewer/ViewerDialog.h"
 
+#include <cstdio>
 
-ViewerApp theApp;
+namespace app {
 
 namespace {
 
-// The command line as one text, as the platform would hand it over: the
-// arguments joined by blanks, each one that holds a blank (or is empty)
-// between quotation marks, which the packer removes again.
-std::string JoinArguments(int argc, char** argv) {
-    std::string text;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (i > 1) {
-            text += ' ';
-        }
-        if (argument.empty() || argument.find(' ') != std::string::npos) {
-            text += '"' + argument + '"';
-        } else {
-            text += argument;
-        }
-    }
-    return text;
+constexpr int kExitNoMagazine = 1;
+constexpr int kExitNoDisplay = 1;
+constexpr char kManifestName[] = "kest.xml";
+
+std::string ManifestPath(const std::string& folder) {
+    return folder + platform::kPathSeparator + kManifestName;
 }
 
 } // namespace
 
-int ViewerApp::Run(int argc, char** argv) {
-    commandLine = JoinArguments(argc, argv);
-    InitInstance();
-    return exitStatus;
+void ViewerApp::OpenContentFolder(const std::string& folder) {
+    contentFolder = folder;
+    (void)platform::ChangeDirectory(contentFolder.c_str());
+    (void)manifest.LoadFile(ManifestPath(contentFolder).c_str());
 }
 
 bool ViewerApp::InitInstance() {
-    executablePath = platform::ExecutablePath();
-    if (commandLine.empty()) {
-        RunViewerMode();
-    } else {
-        RunPackerMode();
+    PackageReader reader;
+    if (reader.Probe(executablePath) == PkgOk) {
+        // Package mode: the magazine is extracted into a Workspace of this run.
+        Workspace workspace;
+        if (workspace.Create(platform::TemporaryFolder(), platform::CurrentThreadId())) {
+            (void)reader.Extract(workspace.Path(), executablePath, ExtractMakeRoot | ExtractTrace);
+            OpenContentFolder(workspace.Path());
+            platform::LogStartup("extracted");
+        }
+        if (!RunWindow()) {
+            exitStatus = kExitNoDisplay;
+        }
+        if (!workspace.Delete() && !workspace.Path().empty()) {
+            ui::MessageBox("删除临时目录失败！", "提示");
+        }
+        return false;
+    }
+    // Folder mode: the magazine lies beside the executable.
+    const size_t separator = executablePath.rfind(platform::kPathSeparator);
+    const std::string folder = executablePath.substr(0, separator == std::string::npos ? 0 : separator);
+    const std::string manifestPath = ManifestPath(folder);
+    platform::FileStream probe;
+    if (!probe.Open(manifestPath.c_str(), "rb")) {
+        std::fprintf(stderr, "kest: no magazine found: %s does not hold a package and %s cannot be read\n",
+                     executablePath.c_str(), manifestPath.c_str());
+        exitStatus = kExitNoMagazine;
+        return false;
+    }
+    probe.Close();
+    OpenContentFolder(folder);
+    if (!RunWindow()) {
+        exitStatus = kExitNoDisplay;
     }
     return false;
 }
+
+bool ViewerApp::RunWindow() {
+    const auto playerFolder = player::FindPlayerFolder();
+    const auto windowSystem =
+        ui::GtkWindowSystem::Open(playerFolder ? player::WebKitPlayers(*playerFolder) : ui::PlayerFactory{});
+    if (!windowSystem) {
+        std::fputs("kest: cannot open the display to show the magazine\n", stderr);
+        return false;
+    }
+    viewer::ViewerDialog dialog(*windowSystem, contentFolder, viewer::ReadBookSettings(manifest), [] {
+        platform::LogStartup("statistics begun");
+        services::SendUsageStatistics(services::StatisticsAddress());
+        platform::LogStartup("statistics done");
+    });
+    (void)dialog.DoModal();
+    return true;
+}
+
+} // namespace app

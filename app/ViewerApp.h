@@ -1,37 +1,37 @@
-// The application object: start-up, the choice between viewer mode and packer
-// mode, and what viewer mode hands to the window.
+// Viewer mode: finds the magazine (the package appended to the executable,
+// else the folder the executable lies in), shows it in the viewer window and
+// cleans up after it.
 #pragma once
 
 #include "markup/MarkupDoc.h"
 
 #include <string>
 
-inline constexpr size_t kContentFolderSize = 1024;
+namespace app {
 
 class ViewerApp {
 public:
-    // Joins the arguments into the command-line text and runs InitInstance.
-    // Returns the process's exit status.
-    int Run(int argc, char** argv);
+    explicit ViewerApp(std::string executable) : executablePath(std::move(executable)) {}
 
-    // The whole start-up. Always returns false: no message loop of the
-    // application's own ever runs.
+    // The whole of viewer mode. Always returns false: no loop of the
+    // application's own runs after it.
     bool InitInstance();
+    int ExitStatus() const { return exitStatus; }
 
     // The folder holding the magazine's files, without trailing separator.
-    char contentFolder[kContentFolderSize] = {};
+    std::string contentFolder;
     // The magazine's manifest, kest.xml.
     MarkupDoc manifest;
 
 private:
-    void RunPackerMode();
-    void RunViewerMode();
+    // Makes `folder` the content folder and the current directory and loads
+    // its manifest.
+    void OpenContentFolder(const std::string& folder);
     // Runs the window modally over the content folder; false without a display.
     bool RunWindow();
 
-    std::string commandLine;
     std::string executablePath;
     int exitStatus = 0;
 };
 
-extern ViewerApp theApp;
+} // namespace app

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <random>
 
+namespace app {
+
 namespace {
 
 constexpr int kFreshDigitTries = 100;
@@ -70,3 +72,5 @@ bool Workspace::Delete() {
     created = false;
     return true;
 }
+
+} // namespace app

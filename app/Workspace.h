@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace app {
+
 inline constexpr char kWorkspaceTemplate[] = "KestXXXXXX";
 inline constexpr size_t kWorkspaceNameSize = sizeof kWorkspaceTemplate; // 11 with the NUL
 
@@ -32,3 +34,5 @@ private:
     std::string path;
     bool created = false;
 };
+
+} // namespace app

@@ -1,5 +1,25 @@
+// Any command-line text makes the program the packer; none makes it the
+// viewer of the magazine it carries (or that lies beside it).
+#include "app/CommandLine.h"
+#include "app/PackerMode.h"
 #include "app/ViewerApp.h"
+#include "platform/FileSystem.h"
+#include "player/WebKitPlayer.h"
+#include "ui/Bitmap.h"
+#include "ui/gtk/MessageBox.h"
 
 int main(int argc, char** argv) {
-    return theApp.Run(argc, argv);
+    const std::string commandLine = app::JoinArguments(argc, argv);
+    const std::string executablePath = platform::ExecutablePath();
+    if (!commandLine.empty()) {
+        return app::RunPackerMode(commandLine, executablePath,
+                                  [](const std::string& text, const std::string& caption) {
+                                      ui::MessageBox(text.c_str(), caption.c_str());
+                                  });
+    }
+    player::PrepareProcess();
+    ui::RegisterBuiltInBitmaps();
+    app::ViewerApp viewer(executablePath);
+    (void)viewer.InitInstance();
+    return viewer.ExitStatus();
 }

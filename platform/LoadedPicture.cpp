@@ -1,6 +1,7 @@
 #include "platform/LoadedPicture.h"
 
 #include <cstdlib>
+#include <utility>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gdk/gdk.h>
 
@@ -42,15 +43,11 @@ DeviceContext ScreenDeviceContext() {
     return screen;
 }
 
-LoadedPicture::LoadedPicture(GdkPixbuf* decoded)
-    : pixbuf(decoded), width(MulDiv(gdk_pixbuf_get_width(decoded), kHimetricPerInch,
-                                    StatedPixelsPerInch(decoded, "x-dpi"))),
-      height(MulDiv(gdk_pixbuf_get_height(decoded), kHimetricPerInch,
-                    StatedPixelsPerInch(decoded, "y-dpi"))) {}
-
-LoadedPicture::~LoadedPicture() {
-    g_object_unref(pixbuf);
-}
+LoadedPicture::LoadedPicture(PixbufRef decoded)
+    : pixbuf(std::move(decoded)), width(MulDiv(gdk_pixbuf_get_width(pixbuf.Get()), kHimetricPerInch,
+                                               StatedPixelsPerInch(pixbuf.Get(), "x-dpi"))),
+      height(MulDiv(gdk_pixbuf_get_height(pixbuf.Get()), kHimetricPerInch,
+                    StatedPixelsPerInch(pixbuf.Get(), "y-dpi"))) {}
 
 std::unique_ptr<LoadedPicture> LoadedPicture::Load(FileStream& file) {
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
@@ -64,7 +61,7 @@ std::unique_ptr<LoadedPicture> LoadedPicture::Load(FileStream& file) {
     GdkPixbuf* decoded = complete ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
     std::unique_ptr<LoadedPicture> picture;
     if (decoded != nullptr) {
-        picture.reset(new LoadedPicture(GDK_PIXBUF(g_object_ref(decoded))));
+        picture.reset(new LoadedPicture(PixbufRef::Share(decoded)));
     }
     g_object_unref(loader);
     return picture;
@@ -77,8 +74,8 @@ void LoadedPicture::Render(const DeviceContext* dc, int x, int y, int cx, int cy
         return;
     }
     // Source rectangle in the picture's pixels, rows counted from the top.
-    const double pixelsX = gdk_pixbuf_get_width(pixbuf) / static_cast<double>(width);
-    const double pixelsY = gdk_pixbuf_get_height(pixbuf) / static_cast<double>(height);
+    const double pixelsX = gdk_pixbuf_get_width(pixbuf.Get()) / static_cast<double>(width);
+    const double pixelsY = gdk_pixbuf_get_height(pixbuf.Get()) / static_cast<double>(height);
     const double left = xSrc * pixelsX;
     const double right = (static_cast<double>(xSrc) + cxSrc) * pixelsX;
     const double top = (static_cast<double>(height) - ySrc) * pixelsY;
@@ -91,7 +88,7 @@ void LoadedPicture::Render(const DeviceContext* dc, int x, int y, int cx, int cy
     cairo_translate(cairo, x, y);
     cairo_scale(cairo, cx / (right - left), cy / (bottom - top));
     cairo_translate(cairo, -left, -top);
-    gdk_cairo_set_source_pixbuf(cairo, pixbuf, 0, 0);
+    gdk_cairo_set_source_pixbuf(cairo, pixbuf.Get(), 0, 0);
     // Edge pixels continue outward, so a stretched picture has no faded rim.
     cairo_pattern_set_extend(cairo_get_source(cairo), CAIRO_EXTEND_PAD);
     cairo_paint(cairo);

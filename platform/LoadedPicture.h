@@ -4,10 +4,9 @@
 
 #include "platform/DeviceContext.h"
 #include "platform/FileSystem.h"
+#include "platform/PixbufRef.h"
 
 #include <memory>
-
-typedef struct _GdkPixbuf GdkPixbuf;
 
 namespace platform {
 
@@ -23,10 +22,6 @@ DeviceContext ScreenDeviceContext();
 
 class LoadedPicture {
 public:
-    ~LoadedPicture();
-    LoadedPicture(const LoadedPicture&) = delete;
-    LoadedPicture& operator=(const LoadedPicture&) = delete;
-
     // Decodes the rest of `file`, read in pieces of 4,096 bytes, in any format
     // the decoder knows (found from the content, not the name). Null when the
     // data does not decode completely.
@@ -45,9 +40,9 @@ public:
                 int cxSrc, int cySrc) const;
 
 private:
-    explicit LoadedPicture(GdkPixbuf* decoded);
+    explicit LoadedPicture(PixbufRef decoded);
 
-    GdkPixbuf* pixbuf;
+    PixbufRef pixbuf;
     int width;
     int height;
 };

@@ -101,15 +101,18 @@ struct PendingCall {
 
 } // namespace
 
-WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder)
-    : routes(playerFolder) {
-    milestones.created = Clock::now();
-    platform::LogStartup("player files in " + playerFolder);
+void PrepareProcess() {
     // The engine's optimising tier compiles Ruffle's hottest start-up code on
     // threads that, on a small machine, take the cores the start-up needs:
     // measured, it doubles the player's start. The web process inherits this;
     // a value set by the user is kept.
     setenv("JSC_useOMGJIT", "false", 0);
+}
+
+WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder)
+    : routes(playerFolder) {
+    milestones.created = Clock::now();
+    platform::LogStartup("player files in " + playerFolder);
     cancellable = g_cancellable_new();
     context = webkit_web_context_new_ephemeral();
     webkit_web_context_register_uri_scheme(context, kPlayerScheme, ServeRequest, this, nullptr);

@@ -79,6 +79,10 @@ private:
     Milestones milestones;
 };
 
+// Sets what the web processes inherit from this process; called once at
+// start-up, before the first player is made.
+void PrepareProcess();
+
 // Players for the GTK window system, each showing the page of `playerFolder`.
 ui::PlayerFactory WebKitPlayers(std::string playerFolder);
 

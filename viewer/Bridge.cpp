@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace viewer {
+
 void ViewerDialog::ReplyToMovie(const char* reply) { player.CallFunction(ReplyMessage(reply)); }
 
 void ViewerDialog::OnFSCommand(const std::string& command, const std::string& args) {
@@ -33,3 +35,5 @@ void ViewerDialog::OnFSCommand(const std::string& command, const std::string& ar
         std::fflush(stdout);
     }
 }
+
+} // namespace viewer

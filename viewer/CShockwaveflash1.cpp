@@ -2,6 +2,8 @@
 
 #include "platform/Text.h"
 
+namespace viewer {
+
 bool CShockwaveflash1::Create(ui::Dialog& parent, int newId) {
     ui::WindowPeer* window = ParentPeer(parent);
     if (!window || !Attach(parent, newId, window->CreatePlayer(newId))) {
@@ -42,3 +44,5 @@ std::string CShockwaveflash1::CallFunction(const std::string& request) {
     }
     return platform::Utf8ToAnsi(Player()->CallFunction(platform::AnsiToUtf8(request)));
 }
+
+} // namespace viewer

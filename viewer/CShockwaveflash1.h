@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+namespace viewer {
+
 class CShockwaveflash1 : public ui::Control {
 public:
     using FsCommandHandler = std::function<void(const std::string& command, const std::string& args)>;
@@ -28,3 +30,5 @@ private:
 
     FsCommandHandler fsCommand;
 };
+
+} // namespace viewer

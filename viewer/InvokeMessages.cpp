@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace viewer {
+
 std::string BackgroundMessage(int playerLeft, int playerTop, int desktopRight, int desktopBottom) {
     char message[1024];
     std::snprintf(message, sizeof message,
@@ -24,3 +26,5 @@ std::string ReplyMessage(std::string_view reply) {
     message += "</string></arguments></invoke>";
     return message;
 }
+
+} // namespace viewer

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace viewer {
+
 inline constexpr char kInvokeTurnNext[] =
     "<invoke name=\"turn_next\"  returntype=\"xml\"><arguments></arguments></invoke>";
 inline constexpr char kInvokeTurnPrevious[] =
@@ -16,3 +18,5 @@ std::string BackgroundMessage(int playerLeft, int playerTop, int desktopRight, i
 // "hdgetreg" with the reply of a host command, escaped as XML text so that the
 // movie receives exactly the reply.
 std::string ReplyMessage(std::string_view reply);
+
+} // namespace viewer

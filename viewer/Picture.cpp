@@ -1,5 +1,7 @@
 #include "viewer/Picture.h"
 
+namespace viewer {
+
 bool Picture::LoadFile(const char* path) {
     platform::FileStream file;
     if (!file.Open(path, "rb")) {
@@ -38,3 +40,5 @@ bool Picture::Draw(const platform::DeviceContext* dc, PixelRect rect) const {
                     height, width, -height);
     return true;
 }
+
+} // namespace viewer

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace viewer {
+
 // Device pixels; right and bottom are exclusive.
 struct PixelRect {
     int left = 0;
@@ -44,3 +46,5 @@ public:
 private:
     std::unique_ptr<platform::LoadedPicture> picture;
 };
+
+} // namespace viewer

@@ -5,11 +5,8 @@
 #include "services/RegistryCommands.h"
 #include "viewer/InvokeMessages.h"
 
-#include <algorithm>
-#include <climits>
-#include <cstdlib>
+namespace viewer {
 
-extern "C" void kest_register_resource(void);
 
 namespace {
 
@@ -22,24 +19,12 @@ constexpr char kPackageErrorText[] = "杂志包错误！";
 
 std::string BitmapPath(const char* name) { return std::string(kBitmapFolder) + name + ".png"; }
 
-// A decimal number as the C library's atoi reads it: blanks, a sign, digits.
-int DecimalValue(const std::string& text) {
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
-}
-
-void RegisterBitmaps() {
-    static const bool registered = (kest_register_resource(), true);
-    (void)registered;
-}
-
 } // namespace
 
-ViewerDialog::ViewerDialog(ui::WindowSystem& system, const char* folder,
-                           MarkupDoc& manifestDoc, std::function<void()> sendStatistics)
-    : Dialog(system), contentFolder(folder), manifest(manifestDoc),
+ViewerDialog::ViewerDialog(ui::WindowSystem& system, std::string folder, BookSettings settings,
+                           std::function<void()> sendStatistics)
+    : Dialog(system), contentFolder(std::move(folder)), book(std::move(settings)),
       sendUsageStatistics(std::move(sendStatistics)) {
-    RegisterBitmaps();
     (void)icon.Load(BitmapPath("128-icon"));
 }
 
@@ -123,17 +108,13 @@ bool ViewerDialog::OnInitDialog() {
     CreateControls();
     SetIcon(icon);
 
-    manifest.ResetPosition();
-    (void)manifest.FindElement("Book");
-    const std::string entrance = manifest.GetAttribute("entrance");
-
     const std::string backgroundPath = ContentPath("resource/bgimg.jpg");
     hasBackground = false;
     if (!backgroundPath.empty() && platform::FileExists(backgroundPath.c_str())) {
         hasBackground = background.LoadFile(backgroundPath.c_str());
     }
 
-    const std::string moviePath = ContentPath(entrance);
+    const std::string moviePath = ContentPath(book.entrance);
     if (moviePath.empty() || !platform::FileExists(moviePath.c_str())) {
         MessageBox(kPackageErrorText, kMessageCaption);
         EndDialog(kViewerPackageError);
@@ -141,12 +122,10 @@ bool ViewerDialog::OnInitDialog() {
 
     sendUsageStatistics();
 
-    const int width = DecimalValue(manifest.GetAttribute("width"));
-    const int height = DecimalValue(manifest.GetAttribute("height"));
-    MoveWindow(RectAt(0, 0, width, height + kViewerTitleHeight), true);
-    player.MoveWindow(RectAt(0, kViewerTitleHeight, width, height), true);
+    MoveWindow(RectAt(0, 0, book.width, book.height + kViewerTitleHeight), true);
+    player.MoveWindow(RectAt(0, kViewerTitleHeight, book.width, book.height), true);
 
-    PlaceButtons(width);
+    PlaceButtons(book.width);
     RecordLayout(initialLayout);
 
     player.LoadMovie(0, moviePath);
@@ -250,3 +229,5 @@ const char* ViewerDialog::WriteRegistryValue(char* args) {
 }
 
 const char* ViewerDialog::CopyOneFile(char* args) { return services::CopyOneFile(args, replyBuffer); }
+
+} // namespace viewer

@@ -4,15 +4,17 @@
 // minimised, and answers the movie's commands.
 #pragma once
 
-#include "markup/MarkupDoc.h"
 #include "ui/Control.h"
 #include "ui/Dialog.h"
 #include "services/CommandArgs.h"
 #include "viewer/Picture.h"
+#include "viewer/BookSettings.h"
 #include "viewer/CShockwaveflash1.h"
 
 #include <functional>
 #include <string>
+
+namespace viewer {
 
 // Control identifiers.
 inline constexpr int kIdPlayer = 1000;
@@ -34,10 +36,10 @@ inline constexpr size_t kViewerPathSize = 1024;
 class ViewerDialog : public ui::Dialog {
 public:
     // The window shows the magazine in `contentFolder` (no trailing
-    // separator) described by `manifest`; `sendUsageStatistics` is called
-    // once while the window initialises.
-    ViewerDialog(ui::WindowSystem& windowSystem, const char* contentFolder,
-                 MarkupDoc& manifest, std::function<void()> sendUsageStatistics);
+    // separator) as its manifest's `book` describes it; `sendUsageStatistics`
+    // is called once while the window initialises.
+    ViewerDialog(ui::WindowSystem& windowSystem, std::string contentFolder, BookSettings book,
+                 std::function<void()> sendUsageStatistics);
 
     // Maximises a normal window, restores a maximised one.
     void ToggleMaximize();
@@ -91,6 +93,8 @@ private:
     Layout shownLayout{};
 
     std::string contentFolder;
-    MarkupDoc& manifest;
+    BookSettings book;
     std::function<void()> sendUsageStatistics;
 };
+
+} // namespace viewer

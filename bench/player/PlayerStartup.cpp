@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
         std::chrono::duration_cast<std::chrono::system_clock::duration>(
             std::chrono::nanoseconds(std::strtoll(argv[1], nullptr, 10))));
     const auto mainEntered = std::chrono::steady_clock::now();
+    player::PrepareProcess();
     if (!gtk_init_check(nullptr, nullptr)) {
         std::fputs("no display\n", stderr);
         return 1;

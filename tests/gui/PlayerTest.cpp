@@ -26,6 +26,7 @@ const std::string kGbk = "\xD6\xD0\xCE\xC4";
 class PlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        player::PrepareProcess();
         const auto folder = player::FindPlayerFolder();
         ASSERT_TRUE(folder) << "the player's files are missing";
         system = GtkWindowSystem::Open(player::WebKitPlayers(*folder));

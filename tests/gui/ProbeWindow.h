@@ -23,7 +23,7 @@ public:
     static constexpr int kResultTimeout = -99;
 
     std::string moviePath = KEST_PROBE_MOVIE;
-    CShockwaveflash1 player;
+    viewer::CShockwaveflash1 player;
     std::vector<std::string> commands; // "command|args", in arrival order
 
     // Runs the window's events for a while (nested), e.g. to let a frame draw.

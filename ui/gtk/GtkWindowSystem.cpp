@@ -14,32 +14,18 @@ namespace ui {
 
 namespace {
 
-// Holds a reference to a picture for as long as a control shows it.
-class PixbufRef {
-public:
-    PixbufRef() = default;
-    explicit PixbufRef(const Bitmap* bitmap)
-        : pixbuf(bitmap && bitmap->Pixbuf() ? GDK_PIXBUF(g_object_ref(bitmap->Pixbuf())) : nullptr) {}
-    ~PixbufRef() {
-        if (pixbuf) {
-            g_object_unref(pixbuf);
-        }
-    }
-    PixbufRef(const PixbufRef&) = delete;
-    PixbufRef& operator=(PixbufRef&& other) noexcept {
-        std::swap(pixbuf, other.pixbuf);
-        return *this;
-    }
-    void Draw(cairo_t* cr) const {
-        if (pixbuf) {
-            gdk_cairo_set_source_pixbuf(cr, pixbuf, 0, 0);
-            cairo_paint(cr);
-        }
-    }
+platform::PixbufRef SharedPicture(const Bitmap* bitmap) {
+    return platform::PixbufRef::Share(bitmap ? bitmap->Pixbuf() : nullptr);
+}
 
-private:
-    GdkPixbuf* pixbuf = nullptr;
-};
+// Draws a control's picture, to which the control holds a reference of its
+// own for as long as it shows it.
+void DrawPicture(const platform::PixbufRef& picture, cairo_t* cr) {
+    if (picture) {
+        gdk_cairo_set_source_pixbuf(cr, picture.Get(), 0, 0);
+        cairo_paint(cr);
+    }
+}
 
 // A child widget of the client area, owned by its peer.
 class ChildWidget {
@@ -85,9 +71,9 @@ public:
     void Move(const Rect& r) override { MoveWidget(r); }
     void SetVisible(bool visible) override { gtk_widget_set_visible(widget, visible); }
     void SetBitmaps(const Bitmap* up, const Bitmap* down, const Bitmap* focus) override {
-        upPicture = PixbufRef(up);
-        downPicture = PixbufRef(down);
-        focusPicture = PixbufRef(focus);
+        upPicture = SharedPicture(up);
+        downPicture = SharedPicture(down);
+        focusPicture = SharedPicture(focus);
         gtk_widget_queue_draw(widget);
     }
 
@@ -95,11 +81,11 @@ private:
     static gboolean Draw(GtkWidget* button, cairo_t* cr, GtkButtonPeer* self) {
         const GtkStateFlags state = gtk_widget_get_state_flags(button);
         if (state & GTK_STATE_FLAG_ACTIVE) {
-            self->downPicture.Draw(cr);
+            DrawPicture(self->downPicture, cr);
         } else if (gtk_widget_has_focus(button)) {
-            self->focusPicture.Draw(cr);
+            DrawPicture(self->focusPicture, cr);
         } else {
-            self->upPicture.Draw(cr);
+            DrawPicture(self->upPicture, cr);
         }
         return TRUE;
     }
@@ -107,9 +93,9 @@ private:
 
     WindowEvents& events;
     int id;
-    PixbufRef upPicture;
-    PixbufRef downPicture;
-    PixbufRef focusPicture;
+    platform::PixbufRef upPicture;
+    platform::PixbufRef downPicture;
+    platform::PixbufRef focusPicture;
 };
 
 class GtkPicturePeer : public PicturePeer, ChildWidget {
@@ -122,17 +108,17 @@ public:
     void Move(const Rect& r) override { MoveWidget(r); }
     void SetVisible(bool visible) override { gtk_widget_set_visible(widget, visible); }
     void SetBitmap(const Bitmap* bitmap) override {
-        picture = PixbufRef(bitmap);
+        picture = SharedPicture(bitmap);
         gtk_widget_queue_draw(widget);
     }
 
 private:
     static gboolean Draw(GtkWidget*, cairo_t* cr, GtkPicturePeer* self) {
-        self->picture.Draw(cr);
+        DrawPicture(self->picture, cr);
         return TRUE;
     }
 
-    PixbufRef picture;
+    platform::PixbufRef picture;
 };
 
 WindowState StateOf(GdkWindowState flags) {

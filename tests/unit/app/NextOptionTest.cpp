@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace app;
+
 using Option = std::pair<char, std::string>;
 
 // Every option of a command line, read as packer mode reads them.

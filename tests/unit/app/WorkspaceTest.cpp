@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace app;
+
 namespace fs = std::filesystem;
 
 std::string NameFor(unsigned long threadId, char letter) {

@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace viewer;
+
 struct Colour {
     int red, green, blue;
 };

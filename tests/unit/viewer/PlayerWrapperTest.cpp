@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace viewer;
+
 using namespace ui;
 
 class PlayerDialog : public Dialog {

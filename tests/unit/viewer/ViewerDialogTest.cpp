@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace viewer;
+
 using namespace ui;
 
 constexpr char kTurnNext[] =
@@ -22,6 +24,7 @@ constexpr char kTurnPrevious[] =
 class ViewerDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        RegisterBuiltInBitmaps();
         WriteWholeFile(scratch / "read.swf", "FWS");
         SetManifest("<Book entrance=\"read.swf\" width=\"800\" height=\"600\" bgimg=\"other.jpg\"/>");
     }
@@ -30,7 +33,7 @@ protected:
 
     // Runs the window; `during` runs inside its loop.
     int Run(std::function<void(ViewerDialog&)> during) {
-        dialog = std::make_unique<ViewerDialog>(system, scratch.Path().c_str(), manifest,
+        dialog = std::make_unique<ViewerDialog>(system, scratch.Path(), ReadBookSettings(manifest),
                                                 [this] { ++statisticsRequests; });
         window.duringLoop = [this, during] { during(*dialog); };
         return dialog->DoModal();
