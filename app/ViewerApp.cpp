@@ -20,6 +20,9 @@ namespace {
 
 constexpr int kExitNoMagazine = 1;
 constexpr int kExitNoDisplay = 1;
+constexpr int kExitNoWorkspace = 1;
+constexpr char kPackageErrorText[] = "杂志包错误！";
+constexpr char kMessageCaption[] = "提示";
 constexpr char kManifestName[] = "kest.xml";
 
 std::string ManifestPath(const std::string& folder) {
@@ -38,17 +41,23 @@ bool ViewerApp::InitInstance() {
     PackageReader reader;
     if (reader.Probe(executablePath) == PkgOk) {
         // Package mode: the magazine is extracted into a Workspace of this run.
+        TerminationSignals signals;
         Workspace workspace;
-        if (workspace.Create(platform::TemporaryFolder(), platform::CurrentThreadId())) {
-            (void)reader.Extract(workspace.Path(), executablePath, ExtractMakeRoot | ExtractTrace);
-            OpenContentFolder(workspace.Path());
-            platform::LogStartup("extracted");
+        if (!workspace.Create(platform::TemporaryFolder(), platform::CurrentThreadId())) {
+            const std::string reason = "cannot make the temporary folder " + workspace.Failure();
+            std::fprintf(stderr, "kest: %s\n", reason.c_str());
+            ui::MessageBox((std::string(kPackageErrorText) + "\n" + reason).c_str(), kMessageCaption);
+            exitStatus = kExitNoWorkspace;
+            return false;
         }
-        if (!RunWindow()) {
+        (void)reader.Extract(workspace.Path(), executablePath, ExtractMakeRoot | ExtractTrace);
+        OpenContentFolder(workspace.Path());
+        platform::LogStartup("extracted");
+        if (!RunWindow(&signals)) {
             exitStatus = kExitNoDisplay;
         }
-        if (!workspace.Delete() && !workspace.Path().empty()) {
-            ui::MessageBox("删除临时目录失败！", "提示");
+        if (!workspace.Delete()) {
+            ui::MessageBox("删除临时目录失败！", kMessageCaption);
         }
         return false;
     }
@@ -65,13 +74,13 @@ bool ViewerApp::InitInstance() {
     }
     probe.Close();
     OpenContentFolder(folder);
-    if (!RunWindow()) {
+    if (!RunWindow(nullptr)) {
         exitStatus = kExitNoDisplay;
     }
     return false;
 }
 
-bool ViewerApp::RunWindow() {
+bool ViewerApp::RunWindow(TerminationSignals* signals) {
     const auto playerFolder = player::FindPlayerFolder();
     const auto windowSystem =
         ui::GtkWindowSystem::Open(playerFolder ? player::WebKitPlayers(*playerFolder) : ui::PlayerFactory{});
@@ -84,7 +93,13 @@ bool ViewerApp::RunWindow() {
         services::SendUsageStatistics(services::StatisticsAddress());
         platform::LogStartup("statistics done");
     });
+    if (signals) {
+        signals->DeliverTo([&dialog] { dialog.EndDialog(ui::kIdCancel); });
+    }
     (void)dialog.DoModal();
+    if (signals) {
+        signals->HoldBack();
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 // cleans up after it.
 #pragma once
 
+#include "app/TerminationSignals.h"
 #include "markup/MarkupDoc.h"
 
 #include <string>
@@ -27,8 +28,9 @@ private:
     // Makes `folder` the content folder and the current directory and loads
     // its manifest.
     void OpenContentFolder(const std::string& folder);
-    // Runs the window modally over the content folder; false without a display.
-    bool RunWindow();
+    // Runs the window modally over the content folder, closing it on
+    // `signals` when given; false without a display.
+    bool RunWindow(TerminationSignals* signals);
 
     std::string executablePath;
     int exitStatus = 0;

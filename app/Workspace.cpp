@@ -33,6 +33,7 @@ bool Workspace::Create(const std::string& folder, unsigned long threadId) {
                                    ? folder
                                    : platform::CurrentDirectory() + platform::kPathSeparator + folder;
     if (PackageReader::MakeFolderPath(parent) != PkgOk) {
+        failure = parent + ": " + std::strerror(errno);
         return false;
     }
     std::random_device entropy;
@@ -49,11 +50,13 @@ bool Workspace::Create(const std::string& folder, unsigned long threadId) {
                 return true;
             }
             if (error != EEXIST) {
+                failure = candidate + ": " + std::strerror(error);
                 return false;
             }
         }
         digits = entropy() % kDigitRange;
     }
+    failure = parent + ": no free name for a temporary folder";
     return false;
 }
 

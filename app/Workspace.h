@@ -18,10 +18,11 @@ public:
     // Creates the folder below `folder` (made first if missing) with
     // permissions 0700. A name that exists in any form moves the letter on;
     // when 'z' is taken too, fresh digits are tried. False when no folder
-    // could be made.
+    // could be made; Failure then says which path failed and why.
     [[nodiscard]] bool Create(const std::string& folder, unsigned long threadId);
 
     const std::string& Path() const { return path; }
+    const std::string& Failure() const { return failure; }
     const char* Name() const { return name; }
 
     // Leaves the folder if it is the current directory, then removes it and
@@ -32,6 +33,7 @@ private:
     char name[kWorkspaceNameSize] = "KestXXXXXX";
     std::string parentFolder;
     std::string path;
+    std::string failure;
     bool created = false;
 };
 

@@ -40,4 +40,24 @@ TEST(ViewerMode, PackageWithoutDisplayCleansUp) {
     EXPECT_TRUE(fs::is_empty(scratch / "tmp"));
 }
 
+// A temporary folder that cannot hold the Workspace (a file, below a file):
+// the path and the reason are said on standard error and in the box, and
+// the viewer ends without a window.
+TEST(ViewerMode, WorkspaceThatCannotBeMadeIsReported) {
+    ScratchFolder scratch;
+    fs::create_directories(scratch / "src");
+    WriteWholeFile(scratch / "src/kest.xml", "<Book entrance=\"a.swf\"/>");
+    WriteWholeFile(scratch / "file", "");
+    ASSERT_EQ(RunCommand(Quoted(KEST_EXECUTABLE) + " -o mag -p src", scratch.Path()).status, 0);
+
+    for (const std::string tmp : {"file", "file/below"}) {
+        const ProcessResult run = RunCommand("tmp=" + tmp + " ./mag", scratch.Path());
+        EXPECT_EQ(run.status, 1);
+        const std::string reason = "cannot make the temporary folder " + scratch.Path() + "/" + tmp;
+        EXPECT_NE(run.err.find("kest: " + reason), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("提示: 杂志包错误！\n" + reason), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Not a directory"), std::string::npos) << run.err;
+    }
+}
+
 } // namespace
