@@ -1,8 +1,8 @@
 // SIGTERM, SIGHUP and SIGINT (a logout, kill, Ctrl-C) while a magazine is
-// open must not leave its Workspace behind. They are held back while the
-// Workspace is being filled or removed, and turned into a request to close
-// the window while it runs; once the Workspace is gone, the process ends by
-// the signal as it would have.
+// open must not leave its Workspace behind. From start-up on they are only
+// recorded; while the window runs, one closes it; once the Workspace is gone,
+// the process ends by the signal as it would have. A signal that the process
+// was started with ignored (nohup, a background job) stays ignored.
 #pragma once
 
 #include <functional>
@@ -11,22 +11,24 @@ namespace app {
 
 class TerminationSignals {
 public:
-    // Holds the signals back from here on.
+    // Made before anything else in viewer mode; only one may exist.
     TerminationSignals();
-    // Ends the process by a signal that came; otherwise lets the signals
-    // through again.
+    // Ends the process by the signal that came, if one did.
     ~TerminationSignals();
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
 
-    // Until HoldBack, a signal calls `close` from the main loop.
+    bool Received() const;
+
+    // Until HoldBack, a signal (or one that came already) calls `close` from
+    // the main loop.
     void DeliverTo(std::function<void()> close);
     void HoldBack();
 
 private:
     std::function<void()> closeWindow;
-    unsigned sources[3] = {};
-    int received = 0;
+    int wakeRead = -1;
+    unsigned source = 0;
 };
 
 } // namespace app

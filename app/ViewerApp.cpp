@@ -41,7 +41,6 @@ bool ViewerApp::InitInstance() {
     PackageReader reader;
     if (reader.Probe(executablePath) == PkgOk) {
         // Package mode: the magazine is extracted into a Workspace of this run.
-        TerminationSignals signals;
         Workspace workspace;
         if (!workspace.Create(platform::TemporaryFolder(), platform::CurrentThreadId())) {
             const std::string reason = "cannot make the temporary folder " + workspace.Failure();
@@ -53,7 +52,7 @@ bool ViewerApp::InitInstance() {
         (void)reader.Extract(workspace.Path(), executablePath, ExtractMakeRoot | ExtractTrace);
         OpenContentFolder(workspace.Path());
         platform::LogStartup("extracted");
-        if (!RunWindow(&signals)) {
+        if (!RunWindow()) {
             exitStatus = kExitNoDisplay;
         }
         if (!workspace.Delete()) {
@@ -74,13 +73,17 @@ bool ViewerApp::InitInstance() {
     }
     probe.Close();
     OpenContentFolder(folder);
-    if (!RunWindow(nullptr)) {
+    if (!RunWindow()) {
         exitStatus = kExitNoDisplay;
     }
     return false;
 }
 
-bool ViewerApp::RunWindow(TerminationSignals* signals) {
+bool ViewerApp::RunWindow() {
+    // A signal during the extraction closes the magazine before it opens.
+    if (terminationSignals.Received()) {
+        return true;
+    }
     const auto playerFolder = player::FindPlayerFolder();
     const auto windowSystem =
         ui::GtkWindowSystem::Open(playerFolder ? player::WebKitPlayers(*playerFolder) : ui::PlayerFactory{});
@@ -93,13 +96,9 @@ bool ViewerApp::RunWindow(TerminationSignals* signals) {
         services::SendUsageStatistics(services::StatisticsAddress());
         platform::LogStartup("statistics done");
     });
-    if (signals) {
-        signals->DeliverTo([&dialog] { dialog.EndDialog(ui::kIdCancel); });
-    }
+    terminationSignals.DeliverTo([&dialog] { dialog.EndDialog(ui::kIdCancel); });
     (void)dialog.DoModal();
-    if (signals) {
-        signals->HoldBack();
-    }
+    terminationSignals.HoldBack();
     return true;
 }
 

@@ -12,7 +12,10 @@ namespace app {
 
 class ViewerApp {
 public:
-    explicit ViewerApp(std::string executable) : executablePath(std::move(executable)) {}
+    // `signals` are held back from before the first thread was started, so
+    // that no thread of the process ends it while a Workspace exists.
+    ViewerApp(std::string executable, TerminationSignals& signals)
+        : executablePath(std::move(executable)), terminationSignals(signals) {}
 
     // The whole of viewer mode. Always returns false: no loop of the
     // application's own runs after it.
@@ -28,11 +31,12 @@ private:
     // Makes `folder` the content folder and the current directory and loads
     // its manifest.
     void OpenContentFolder(const std::string& folder);
-    // Runs the window modally over the content folder, closing it on
-    // `signals` when given; false without a display.
-    bool RunWindow(TerminationSignals* signals);
+    // Runs the window modally over the content folder, unless a signal came
+    // already; a signal closes it. False without a display.
+    bool RunWindow();
 
     std::string executablePath;
+    TerminationSignals& terminationSignals;
     int exitStatus = 0;
 };
 

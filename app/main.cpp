@@ -2,6 +2,7 @@
 // viewer of the magazine it carries (or that lies beside it).
 #include "app/CommandLine.h"
 #include "app/PackerMode.h"
+#include "app/TerminationSignals.h"
 #include "app/ViewerApp.h"
 #include "platform/FileSystem.h"
 #include "player/WebKitPlayer.h"
@@ -17,9 +18,10 @@ int main(int argc, char** argv) {
                                       ui::MessageBox(text.c_str(), caption.c_str());
                                   });
     }
+    app::TerminationSignals signals;
     player::PrepareProcess();
     ui::RegisterBuiltInBitmaps();
-    app::ViewerApp viewer(executablePath);
+    app::ViewerApp viewer(executablePath, signals);
     (void)viewer.InitInstance();
     return viewer.ExitStatus();
 }
