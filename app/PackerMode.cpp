@@ -1,6 +1,6 @@
 #include "app/PackerMode.h"
 
-#include "app/NextOption.h"
+#include "app/PackerOptions.h"
 #include "package/PackageWriter.h"
 
 #include <cstdio>
@@ -20,27 +20,16 @@ constexpr char kUsage[] =
 
 } // namespace
 
-int RunPackerMode(std::string_view commandLine, const std::string& executablePath,
+int RunPackerMode(const std::vector<std::string>& arguments, const std::string& executablePath,
                   const ShowMessage& showMessage) {
-    std::string outputPath;
-    std::string sourceFolder;
-    std::string argument;
-    bool debug = false;
-    const int length = static_cast<int>(commandLine.size());
-    for (int position = 0; position >= 0 && position < length;) {
-        char letter = '\0';
-        position = NextOption(commandLine, position, letter, argument);
-        switch (letter) {
-        case 'b': debug = true; break;
-        case 'o': outputPath = argument; break;
-        case 'p': sourceFolder = argument; break;
-        default: break;
-        }
-    }
-    if (outputPath.empty() || sourceFolder.empty()) {
+    const auto options = ReadPackerOptions(arguments);
+    if (!options) {
         std::fputs(kUsage, stderr);
         return kExitUsage;
     }
+    const std::string& outputPath = options->outputPath;
+    const std::string& sourceFolder = options->sourceFolder;
+    const bool debug = options->debug;
     if (debug) {
         showMessage(outputPath, sourceFolder);
     }

@@ -1,11 +1,11 @@
-// Packer mode: reads -o, -p and -b from the command line and writes the
-// magazine file. It shows no window; the two messages of -b go through
+// Packer mode: reads -o, -p and -b from the process's arguments and writes
+// the magazine file. It shows no window; the two messages of -b go through
 // `showMessage`.
 #pragma once
 
 #include <functional>
 #include <string>
-#include <string_view>
+#include <vector>
 
 namespace app {
 
@@ -13,7 +13,7 @@ using ShowMessage = std::function<void(const std::string& text, const std::strin
 
 // Returns the process's exit status: 0 packed, 1 failed (each problem on
 // standard error), 2 usage.
-int RunPackerMode(std::string_view commandLine, const std::string& executablePath,
+int RunPackerMode(const std::vector<std::string>& arguments, const std::string& executablePath,
                   const ShowMessage& showMessage);
 
 } // namespace app

@@ -1,6 +1,5 @@
-// Any command-line text makes the program the packer; none makes it the
-// viewer of the magazine it carries (or that lies beside it).
-#include "app/CommandLine.h"
+// Any argument makes the program the packer; none makes it the viewer of the
+// magazine it carries (or that lies beside it).
 #include "app/PackerMode.h"
 #include "app/TerminationSignals.h"
 #include "app/ViewerApp.h"
@@ -10,10 +9,9 @@
 #include "ui/gtk/MessageBox.h"
 
 int main(int argc, char** argv) {
-    const std::string commandLine = app::JoinArguments(argc, argv);
     const std::string executablePath = platform::ExecutablePath();
-    if (!commandLine.empty()) {
-        return app::RunPackerMode(commandLine, executablePath,
+    if (argc > 1) {
+        return app::RunPackerMode({argv + 1, argv + argc}, executablePath,
                                   [](const std::string& text, const std::string& caption) {
                                       ui::MessageBox(text.c_str(), caption.c_str());
                                   });
