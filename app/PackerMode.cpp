@@ -1,6 +1,6 @@
 #include "app/PackerMode.h"
 
-#include "app/PackerOptions.h"
+#include "app/MagazineCheck.h"
 #include "package/PackageWriter.h"
 
 #include <cstdio>
@@ -10,26 +10,14 @@ namespace app {
 namespace {
 
 constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-
-constexpr char kUsage[] =
-    "usage: kest -o MAGAZINE -p FOLDER [-b]\n"
-    "  writes MAGAZINE: this program followed by a package of FOLDER\n"
-    "  -b  show both paths and append the packed entries to debug.log\n"
-    "run a magazine file without arguments to read it\n";
 
 } // namespace
 
-int RunPackerMode(const std::vector<std::string>& arguments, const std::string& executablePath,
+int RunPackerMode(const PackerOptions& options, const std::string& executablePath,
                   const ShowMessage& showMessage) {
-    const auto options = ReadPackerOptions(arguments);
-    if (!options) {
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
-    }
-    const std::string& outputPath = options->outputPath;
-    const std::string& sourceFolder = options->sourceFolder;
-    const bool debug = options->debug;
+    const std::string& outputPath = options.outputPath;
+    const std::string& sourceFolder = options.sourceFolder;
+    const bool debug = options.debug;
     if (debug) {
         showMessage(outputPath, sourceFolder);
     }
@@ -41,7 +29,15 @@ int RunPackerMode(const std::vector<std::string>& arguments, const std::string& 
     for (const PackProblem& problem : writer.Problems()) {
         std::fprintf(stderr, "kest: %s: %s\n", problem.path.c_str(), problem.reason.c_str());
     }
-    return result == PkgOk && writer.Problems().empty() ? 0 : kExitFailure;
+    if (result != PkgOk || !writer.Problems().empty()) {
+        return kExitFailure;
+    }
+    if (!options.quiet) {
+        for (const std::string& problem : CheckMagazineFolder(sourceFolder)) {
+            std::fprintf(stderr, "kest: warning: %s: %s\n", sourceFolder.c_str(), problem.c_str());
+        }
+    }
+    return 0;
 }
 
 } // namespace app

@@ -1,19 +1,20 @@
-// Packer mode: reads -o, -p and -b from the process's arguments and writes
-// the magazine file. It shows no window; the two messages of -b go through
+// Packer mode: writes the magazine file, and warns about what would keep it
+// from opening. It shows no window; the two messages of -b go through
 // `showMessage`.
 #pragma once
 
+#include "app/PackerOptions.h"
+
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace app {
 
 using ShowMessage = std::function<void(const std::string& text, const std::string& caption)>;
 
 // Returns the process's exit status: 0 packed, 1 failed (each problem on
-// standard error), 2 usage.
-int RunPackerMode(const std::vector<std::string>& arguments, const std::string& executablePath,
+// standard error).
+int RunPackerMode(const PackerOptions& options, const std::string& executablePath,
                   const ShowMessage& showMessage);
 
 } // namespace app

@@ -23,8 +23,8 @@ std::optional<PackerOptions> ReadPackerOptions(const std::vector<std::string>& a
             return std::nullopt;
         }
         const char letter = argument[1];
-        if (letter == 'b') {
-            options.debug = true;
+        if (letter == 'b' || letter == 'q') {
+            (letter == 'b' ? options.debug : options.quiet) = true;
             continue;
         }
         std::string value = argument.substr(2);

@@ -39,7 +39,9 @@ void ViewerApp::OpenContentFolder(const std::string& folder) {
 
 bool ViewerApp::InitInstance() {
     PackageReader reader;
-    if (reader.Probe(executablePath) == PkgOk) {
+    const std::string& packagePath = magazinePath.empty() ? executablePath : magazinePath;
+    const int probe = reader.Probe(packagePath);
+    if (probe == PkgOk) {
         // Package mode: the magazine is extracted into a Workspace of this run.
         Workspace workspace;
         if (!workspace.Create(platform::TemporaryFolder(), platform::CurrentThreadId())) {
@@ -49,7 +51,7 @@ bool ViewerApp::InitInstance() {
             exitStatus = kExitNoWorkspace;
             return false;
         }
-        (void)reader.Extract(workspace.Path(), executablePath, ExtractMakeRoot | ExtractTrace);
+        (void)reader.Extract(workspace.Path(), packagePath, ExtractMakeRoot | ExtractTrace);
         OpenContentFolder(workspace.Path());
         platform::LogStartup("extracted");
         if (!RunWindow()) {
@@ -60,18 +62,24 @@ bool ViewerApp::InitInstance() {
         }
         return false;
     }
+    if (!magazinePath.empty()) {
+        std::fprintf(stderr, "kest: %s: %s\n", magazinePath.c_str(),
+                     probe == PkgErrOpen ? "cannot be opened" : "holds no magazine");
+        exitStatus = kExitNoMagazine;
+        return false;
+    }
     // Folder mode: the magazine lies beside the executable.
     const size_t separator = executablePath.rfind(platform::kPathSeparator);
     const std::string folder = executablePath.substr(0, separator == std::string::npos ? 0 : separator);
     const std::string manifestPath = ManifestPath(folder);
-    platform::FileStream probe;
-    if (!probe.Open(manifestPath.c_str(), "rb")) {
+    platform::FileStream manifestFile;
+    if (!manifestFile.Open(manifestPath.c_str(), "rb")) {
         std::fprintf(stderr, "kest: no magazine found: %s does not hold a package and %s cannot be read\n",
                      executablePath.c_str(), manifestPath.c_str());
         exitStatus = kExitNoMagazine;
         return false;
     }
-    probe.Close();
+    manifestFile.Close();
     OpenContentFolder(folder);
     if (!RunWindow()) {
         exitStatus = kExitNoDisplay;

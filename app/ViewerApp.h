@@ -12,10 +12,13 @@ namespace app {
 
 class ViewerApp {
 public:
-    // `signals` are held back from before the first thread was started, so
-    // that no thread of the process ends it while a Workspace exists.
-    ViewerApp(std::string executable, TerminationSignals& signals)
-        : executablePath(std::move(executable)), terminationSignals(signals) {}
+    // Shows the magazine that `magazine` carries, or without one the
+    // executable's own. `signals` were taken over before the first thread
+    // started, so that no thread of the process ends it while a Workspace
+    // exists.
+    ViewerApp(std::string executable, std::string magazine, TerminationSignals& signals)
+        : executablePath(std::move(executable)), magazinePath(std::move(magazine)),
+          terminationSignals(signals) {}
 
     // The whole of viewer mode. Always returns false: no loop of the
     // application's own runs after it.
@@ -36,6 +39,7 @@ private:
     bool RunWindow();
 
     std::string executablePath;
+    std::string magazinePath;
     TerminationSignals& terminationSignals;
     int exitStatus = 0;
 };

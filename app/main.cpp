@@ -1,5 +1,7 @@
-// Any argument makes the program the packer; none makes it the viewer of the
-// magazine it carries (or that lies beside it).
+// Without arguments the program shows the magazine it carries (or that lies
+// beside it); with arguments it packs, opens another magazine file, or says
+// how it is used.
+#include "app/CommandLine.h"
 #include "app/PackerMode.h"
 #include "app/TerminationSignals.h"
 #include "app/ViewerApp.h"
@@ -8,18 +10,44 @@
 #include "ui/Bitmap.h"
 #include "ui/gtk/MessageBox.h"
 
-int main(int argc, char** argv) {
-    const std::string executablePath = platform::ExecutablePath();
-    if (argc > 1) {
-        return app::RunPackerMode({argv + 1, argv + argc}, executablePath,
-                                  [](const std::string& text, const std::string& caption) {
-                                      ui::MessageBox(text.c_str(), caption.c_str());
-                                  });
-    }
+#include <cstdio>
+
+namespace {
+
+constexpr int kExitUsage = 2;
+
+int RunViewer(const std::string& executablePath, const std::string& magazinePath) {
     app::TerminationSignals signals;
     player::PrepareProcess();
     ui::RegisterBuiltInBitmaps();
-    app::ViewerApp viewer(executablePath, signals);
+    app::ViewerApp viewer(executablePath, magazinePath, signals);
     (void)viewer.InitInstance();
     return viewer.ExitStatus();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string executablePath = platform::ExecutablePath();
+    const app::CommandLine command = app::ReadCommandLine({argv + 1, argv + argc});
+    switch (command.action) {
+    case app::Action::View:
+    case app::Action::Open:
+        return RunViewer(executablePath, command.magazine);
+    case app::Action::Pack:
+        return app::RunPackerMode(command.pack, executablePath,
+                                  [](const std::string& text, const std::string& caption) {
+                                      ui::MessageBox(text.c_str(), caption.c_str());
+                                  });
+    case app::Action::Help:
+        std::fputs(app::kUsageText, stdout);
+        return 0;
+    case app::Action::Version:
+        std::fputs("kest " KEST_VERSION "\n", stdout);
+        return 0;
+    case app::Action::Usage:
+        break;
+    }
+    std::fputs(app::kUsageText, stderr);
+    return kExitUsage;
 }

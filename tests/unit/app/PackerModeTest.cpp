@@ -28,6 +28,8 @@ protected:
 };
 
 TEST_F(PackerModeTest, SuccessIsSilentAndWritesAProgram) {
+    WriteWholeFile(source() + "/kest.xml", "<Book entrance=\"a.swf\" width=\"640\" height=\"480\"/>");
+    WriteWholeFile(source() + "/a.swf", "CWS\x0a");
     const ProcessResult run = Kest("-o mag -p " + Quoted(source()));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "");
@@ -41,7 +43,8 @@ TEST_F(PackerModeTest, SuccessIsSilentAndWritesAProgram) {
 }
 
 TEST_F(PackerModeTest, MissingOptionsPrintUsage) {
-    for (const std::string& arguments : std::vector<std::string>{"-o mag", "-p " + Quoted(source()), "x", "' '", "-b"}) {
+    for (const std::string& arguments :
+         std::vector<std::string>{"-o mag", "-p " + Quoted(source()), "-b", "x y", "-o mag -p src extra"}) {
         const ProcessResult run = Kest(arguments);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_NE(run.err.find("usage: kest -o MAGAZINE -p FOLDER"), std::string::npos) << arguments;
@@ -93,6 +96,59 @@ TEST_F(PackerModeTest, PackingAMagazineAppendsASecondPackage) {
     ASSERT_EQ(reader.Extract(scratch / "out", scratch / "both", ExtractMakeRoot), PkgOk);
     EXPECT_EQ(ReadWholeFile(scratch / "out/other.txt"), "second package");
     EXPECT_FALSE(fs::exists(scratch / "out/kest.xml"));
+}
+
+// A lone word names a magazine file to open; one that holds no package is
+// said so, and nothing is shown or written.
+TEST_F(PackerModeTest, OpeningAFileWithoutAMagazine) {
+    WriteWholeFile(scratch / "plain", "no package here");
+    for (const auto& [file, reason] : {std::pair{"plain", "holds no magazine"}, {"missing", "cannot be opened"},
+                                       {" ", "cannot be opened"}}) {
+        const ProcessResult run = Kest(Quoted(file));
+        EXPECT_EQ(run.status, 1) << file;
+        EXPECT_EQ(run.err, std::string("kest: ") + file + ": " + reason + "\n");
+    }
+    const ProcessResult help = Kest("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("usage: kest -o MAGAZINE -p FOLDER"), std::string::npos);
+    EXPECT_NE(help.out.find("kest MAGAZINE"), std::string::npos);
+}
+
+// A folder that would open with the package error is still packed (build
+// scripts go on), with one warning per reason; -q silences them.
+TEST_F(PackerModeTest, MagazinesThatWouldNotOpenAreWarnedAbout) {
+    const std::string prefix = "kest: warning: " + source() + ": ";
+    const struct {
+        std::string manifest;
+        std::string movie;
+        std::string warnings;
+    } cases[] = {
+        {"", "", "kest.xml cannot be read: No such file or directory\n"},
+        {"<Book entrance=\"a.swf\" width=\"1\" height=\"2\">", "FWS",
+         "kest.xml: Element 'Book' at offset 0 not ended\n"},
+        {"<Magazine/>", "", "kest.xml has no Book element\n"},
+        {"<Book width=\"wide\"/>", "",
+         "the Book element has no entrance attribute\n" + prefix + "the Book element's width \"wide\" is not a number\n" +
+             prefix + "the Book element's height is missing\n"},
+        {"<Book entrance=\"b.swf\" width=\"1\" height=\"2\"/>", "FWS", "the entrance movie b.swf is not in the folder\n"},
+        {"<Book entrance=\"a.swf\" width=\"1\" height=\"2\"/>", "GIF89a", "the entrance movie a.swf is not a Flash movie\n"},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(source());
+        fs::create_directory(source());
+        WriteWholeFile(source() + "/other.txt", "x");
+        if (!c.manifest.empty()) {
+            WriteWholeFile(source() + "/kest.xml", c.manifest);
+        }
+        if (!c.movie.empty()) {
+            WriteWholeFile(source() + "/a.swf", c.movie);
+        }
+        ProcessResult run = Kest("-o mag -p " + Quoted(source()));
+        EXPECT_EQ(run.status, 0) << c.manifest;
+        EXPECT_EQ(run.err, prefix + c.warnings) << c.manifest;
+        run = Kest("-q -o mag -p " + Quoted(source()));
+        EXPECT_EQ(run.err, "") << c.manifest;
+    }
 }
 
 } // namespace

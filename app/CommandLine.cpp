@@ -1,0 +1,40 @@
+#include "app/CommandLine.h"
+
+#include <algorithm>
+
+namespace app {
+
+const char kUsageText[] =
+    "usage: kest -o MAGAZINE -p FOLDER [-b] [-q]\n"
+    "         write MAGAZINE: this program followed by a package of FOLDER\n"
+    "         -b  show both paths and append the packed entries to debug.log\n"
+    "         -q  no warnings about a magazine that would not open\n"
+    "       kest MAGAZINE\n"
+    "         read a magazine file with this program\n"
+    "       kest --help | --version\n"
+    "run a magazine file without arguments to read it\n";
+
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine command;
+    const bool packing = std::any_of(arguments.begin(), arguments.end(), [](const std::string& argument) {
+        return argument.starts_with("-o") || argument.starts_with("-p");
+    });
+    if (arguments.empty()) {
+        command.action = Action::View;
+    } else if (packing) {
+        if (const auto options = ReadPackerOptions(arguments)) {
+            command.action = Action::Pack;
+            command.pack = *options;
+        }
+    } else if (arguments.size() == 1 && arguments[0] == "--help") {
+        command.action = Action::Help;
+    } else if (arguments.size() == 1 && arguments[0] == "--version") {
+        command.action = Action::Version;
+    } else if (arguments.size() == 1 && !arguments[0].empty() && !arguments[0].starts_with('-')) {
+        command.action = Action::Open;
+        command.magazine = arguments[0];
+    }
+    return command;
+}
+
+} // namespace app

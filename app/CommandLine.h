@@ -1,0 +1,26 @@
+// What the process's arguments ask for. Packing keeps its options (-o, -p,
+// -b) exactly; the other forms are words that packing never took.
+#pragma once
+
+#include "app/PackerOptions.h"
+
+#include <string>
+#include <vector>
+
+namespace app {
+
+enum class Action { View, Open, Pack, Help, Version, Usage };
+
+struct CommandLine {
+    Action action = Action::Usage;
+    std::string magazine; // Open
+    PackerOptions pack;   // Pack
+};
+
+// `arguments` leaves out the program's name.
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments);
+
+// The usage of every form, one per line.
+extern const char kUsageText[];
+
+} // namespace app

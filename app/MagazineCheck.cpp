@@ -1,0 +1,78 @@
+#include "app/MagazineCheck.h"
+
+#include "markup/MarkupDoc.h"
+#include "platform/FileSystem.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace app {
+
+namespace {
+
+constexpr char kManifestName[] = "kest.xml";
+// The first bytes of an uncompressed, zlib- and LZMA-compressed Flash movie.
+constexpr const char* kMovieSignatures[] = {"FWS", "CWS", "ZWS"};
+
+bool IsNumber(const std::string& text) {
+    size_t i = text.find_first_not_of(" \t\n\r");
+    if (i != std::string::npos && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]));
+}
+
+std::string MovieProblem(const std::string& folder, const std::string& entrance) {
+    const std::string path = folder + platform::kPathSeparator + entrance;
+    platform::FileStream movie;
+    if (!platform::FileExists(path.c_str()) || !movie.Open(path.c_str(), "rb")) {
+        return "the entrance movie " + entrance + " is not in the folder";
+    }
+    char signature[3] = {};
+    const size_t read = movie.Read(signature, sizeof signature);
+    for (const char* expected : kMovieSignatures) {
+        if (read == sizeof signature && std::memcmp(signature, expected, sizeof signature) == 0) {
+            return {};
+        }
+    }
+    return "the entrance movie " + entrance + " is not a Flash movie";
+}
+
+} // namespace
+
+std::vector<std::string> CheckMagazineFolder(const std::string& folder) {
+    const std::string manifestPath = folder + platform::kPathSeparator + kManifestName;
+    std::string text;
+    std::string reason;
+    if (!MarkupDoc::ReadTextFile(manifestPath.c_str(), text, &reason)) {
+        return {std::string(kManifestName) + " cannot be read: " + reason};
+    }
+    std::vector<std::string> problems;
+    MarkupDoc manifest;
+    if (!manifest.SetText(std::move(text))) {
+        problems.push_back(std::string(kManifestName) + ": " + manifest.ResultText());
+    }
+    if (!manifest.FindElement("Book")) {
+        problems.push_back(std::string(kManifestName) + " has no Book element");
+        return problems;
+    }
+    const std::string entrance = manifest.GetAttribute("entrance");
+    if (entrance.empty()) {
+        problems.push_back("the Book element has no entrance attribute");
+    }
+    for (const char* size : {"width", "height"}) {
+        const std::string value = manifest.GetAttribute(size);
+        if (!IsNumber(value)) {
+            problems.push_back(std::string("the Book element's ") + size +
+                               (value.empty() ? " is missing" : " \"" + value + "\" is not a number"));
+        }
+    }
+    if (!entrance.empty()) {
+        if (std::string problem = MovieProblem(folder, entrance); !problem.empty()) {
+            problems.push_back(std::move(problem));
+        }
+    }
+    return problems;
+}
+
+} // namespace app
