@@ -144,7 +144,10 @@ int PackageWriter::WritePackage(const platform::Folder& source, const std::strin
         if (copied < 0) {
             return copied;
         }
-        output.CopyPermissionsFrom(ownPath.c_str());
+        // Only a file of our own making: a device written in place keeps its bits.
+        if (!temporaryPath.empty()) {
+            output.CopyPermissionsFrom(ownPath.c_str());
+        }
     }
     trailer = PackageTrailer{};
     trailer.start = static_cast<uint32_t>(output.Tell());

@@ -239,8 +239,14 @@ TEST_F(PackageWriterTest, CreateAndOpenFailures) {
     PackageWriter writer(self());
     EXPECT_EQ(writer.Pack(source(), scratch / "missing/out", PackCopySelf), PkgErrCreate);
     EXPECT_EQ(writer.Pack(source(), "", PackCopySelf), PkgErrCreate);
-    // A full disk: the failure is reported, never success.
+    // A full disk: the failure is reported, never success; the device,
+    // written in place, keeps its permission bits.
+    struct stat before {};
+    struct stat after {};
+    ASSERT_EQ(::stat("/dev/full", &before), 0);
     EXPECT_EQ(writer.Pack(source(), "/dev/full", PackCopySelf), PkgErrWrite);
+    ASSERT_EQ(::stat("/dev/full", &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
 }
 
 TEST_F(PackageWriterTest, DebugLogLinesPerRecord) {
