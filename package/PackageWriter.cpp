@@ -258,8 +258,10 @@ int PackageWriter::PackFile(const platform::Folder& folder, const char* name, co
 int PackageWriter::PackFolder(const platform::Folder& parent, const char* name, const std::string& path) {
     platform::Folder folder;
     if (!folder.OpenChild(parent, name)) {
+        // Listed as a folder, it is now a link or something else.
+        const bool changed = errno == ELOOP || errno == ENOTDIR;
         return Fail(PkgErrSource, path,
-                    errno == ELOOP ? SkipReason(platform::EntryKind::Link) : "cannot open: " + ErrorText(errno));
+                    changed ? SkipReason(platform::EntryKind::Folder) : "cannot open: " + ErrorText(errno));
     }
     return AddFolder(folder, path);
 }
