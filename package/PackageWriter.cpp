@@ -10,6 +10,7 @@
 
 namespace {
 
+constexpr char kTemporaryName[] = ".kest-XXXXXX";
 constexpr char kNothingToPack[] = "nothing to pack (an empty, missing or unreadable folder)";
 
 std::string ErrorText(int error) { return std::strerror(error); }
@@ -72,7 +73,7 @@ int PackageWriter::Pack(const std::string& sourceFolder, const std::string& outp
 
 int PackageWriter::OpenOutput(const platform::Folder& source) {
     finalPath = outputName;
-    temporaryPath.clear();
+    temporaryName.clear();
     if (outputName.empty()) {
         return Fail(PkgErrCreate, outputName, "cannot create: " + ErrorText(ENOENT));
     }
@@ -86,32 +87,36 @@ int PackageWriter::OpenOutput(const platform::Folder& source) {
             exists = platform::KindOfPath(finalPath.c_str(), kind);
         }
     }
-    platform::Folder folder;
-    if (!folder.Open(FolderOf(finalPath).c_str())) {
+    const std::string folder = FolderOf(finalPath);
+    finalName = finalPath.substr(finalPath.rfind(platform::kPathSeparator) + 1);
+    if (!outputFolder.Open(folder.c_str())) {
         return Fail(PkgErrCreate, outputName, "cannot create: " + ErrorText(errno));
     }
-    if (folder.IsWithin(source)) {
+    if (outputFolder.IsWithin(source)) {
         return Fail(PkgErrCreate, outputName, "is inside the folder being packed");
     }
-    const bool inPlace =
-        exists && kind != platform::EntryKind::RegularFile && kind != platform::EntryKind::Link;
+    inPlace = exists && kind != platform::EntryKind::RegularFile && kind != platform::EntryKind::Link;
     if (inPlace) {
         if (!output.Open(finalPath.c_str(), "wb")) {
             return Fail(PkgErrCreate, outputName, "cannot create: " + ErrorText(errno));
         }
         return PkgOk;
     }
-    temporaryPath = JoinPath(FolderOf(finalPath), ".kest-XXXXXX");
-    if (!output.CreateUnique(temporaryPath)) {
-        temporaryPath.clear();
-        return Fail(PkgErrCreate, outputName, "cannot create: " + ErrorText(errno));
+    // Without a name until whole, so that even a killed packer leaves
+    // nothing; a named file where the file system cannot do that.
+    if (!output.CreateUnnamedIn(outputFolder)) {
+        temporaryName = kTemporaryName;
+        if (!output.CreateNamedIn(outputFolder, temporaryName)) {
+            temporaryName.clear();
+            return Fail(PkgErrCreate, outputName, "cannot create: " + ErrorText(errno));
+        }
     }
     return PkgOk;
 }
 
 int PackageWriter::FinishOutput(int result) {
     const auto failWrite = [&] { return Fail(PkgErrWrite, outputName, "cannot write: " + ErrorText(errno)); };
-    if (temporaryPath.empty()) {
+    if (inPlace) {
         if (!output.Close() && result == PkgOk) {
             result = failWrite();
         }
@@ -122,19 +127,27 @@ int PackageWriter::FinishOutput(int result) {
     if (result == PkgOk && !output.Sync()) {
         result = failWrite();
     }
+    if (result == PkgOk && temporaryName.empty()) {
+        std::string name = kTemporaryName;
+        if (output.LinkInto(outputFolder, name)) {
+            temporaryName = name;
+        } else {
+            result = Fail(PkgErrCreate, outputName, "cannot create: " + ErrorText(errno));
+        }
+    }
     if (!output.Close() && result == PkgOk) {
         result = failWrite();
     }
     if (result == PkgOk) {
-        const int error = platform::RenameFile(temporaryPath.c_str(), finalPath.c_str());
+        const int error = outputFolder.Rename(temporaryName.c_str(), finalName.c_str());
         if (error != 0) {
             result = Fail(PkgErrCreate, outputName, "cannot replace: " + ErrorText(error));
         }
     }
-    if (result != PkgOk) {
-        platform::RemoveFile(temporaryPath.c_str());
+    if (result != PkgOk && !temporaryName.empty()) {
+        outputFolder.Remove(temporaryName.c_str());
     }
-    temporaryPath.clear();
+    temporaryName.clear();
     return result;
 }
 
@@ -145,7 +158,7 @@ int PackageWriter::WritePackage(const platform::Folder& source, const std::strin
             return copied;
         }
         // Only a file of our own making: a device written in place keeps its bits.
-        if (!temporaryPath.empty()) {
+        if (!inPlace) {
             output.CopyPermissionsFrom(ownPath.c_str());
         }
     }

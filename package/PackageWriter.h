@@ -63,10 +63,15 @@ private:
 
     std::string ownPath;
     std::string outputName;
-    // Where the output ends up, links resolved, and the file written until
-    // then (empty when the output is written in place).
+    // Where the output ends up, links resolved: its folder and name there.
     std::string finalPath;
-    std::string temporaryPath;
+    platform::Folder outputFolder;
+    std::string finalName;
+    // Written in place, or beside its place until whole; there it has a name
+    // only where the file system cannot make a file without one, or for the
+    // moment before the rename.
+    bool inPlace = false;
+    std::string temporaryName;
     platform::FileStream output;
     std::unique_ptr<char[]> transfer;
     int32_t transferSize = PkgTransferSize;

@@ -6,6 +6,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <functional>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -65,6 +67,32 @@ FILE* StreamOf(int descriptor, const char* mode) {
     return stream;
 }
 
+// Fills the trailing "XXXXXX" of `name` with random letters until `attempt`
+// succeeds or fails for another reason than a name already taken.
+bool WithUniqueName(std::string& name, const std::function<bool(const char*)>& attempt) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    if (name.size() < 6) {
+        errno = EINVAL;
+        return false;
+    }
+    for (int tries = 0; tries < 100; ++tries) {
+        unsigned char random[6];
+        if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+            return false;
+        }
+        for (size_t i = 0; i < 6; ++i) {
+            name[name.size() - 6 + i] = kLetters[random[i] % (sizeof kLetters - 1)];
+        }
+        if (attempt(name.c_str())) {
+            return true;
+        }
+        if (errno != EEXIST) {
+            return false;
+        }
+    }
+    return false;
+}
+
 mode_t CurrentUmask() {
     const mode_t mask = umask(0);
     umask(mask);
@@ -96,25 +124,41 @@ bool FileStream::OpenRegularIn(const Folder& folder, const char* name, EntryKind
     return file != nullptr;
 }
 
-bool FileStream::CreateUnique(std::string& pathTemplate) {
+bool FileStream::CreateUnnamedIn(const Folder& folder) {
     Close();
-    const int descriptor = mkostemp(pathTemplate.data(), O_CLOEXEC);
+    const int descriptor = openat(folder.Descriptor(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (descriptor < 0) {
         return false;
     }
-    // mkostemp makes the file private; a plain new file would not be.
-    if (fchmod(descriptor, 0666 & ~CurrentUmask()) != 0) {
-        const int error = errno;
-        ::close(descriptor);
-        unlink(pathTemplate.c_str());
-        errno = error;
+    file = StreamOf(descriptor, "wb");
+    return file != nullptr;
+}
+
+bool FileStream::CreateNamedIn(const Folder& folder, std::string& nameTemplate) {
+    Close();
+    int descriptor = -1;
+    const bool made = WithUniqueName(nameTemplate, [&](const char* name) {
+        descriptor = openat(folder.Descriptor(), name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return descriptor >= 0;
+    });
+    if (!made) {
         return false;
     }
     file = StreamOf(descriptor, "wb");
     if (file == nullptr) {
-        unlink(pathTemplate.c_str());
+        folder.Remove(nameTemplate.c_str());
     }
     return file != nullptr;
+}
+
+bool FileStream::LinkInto(const Folder& folder, std::string& nameTemplate) {
+    if (std::fflush(file) != 0) {
+        return false;
+    }
+    const std::string self = "/proc/self/fd/" + std::to_string(fileno(file));
+    return WithUniqueName(nameTemplate, [&](const char* name) {
+        return linkat(AT_FDCWD, self.c_str(), folder.Descriptor(), name, AT_SYMLINK_FOLLOW) == 0;
+    });
 }
 
 bool FileStream::OpenOwnForAppend(const char* path) {
@@ -261,6 +305,12 @@ bool Folder::List(std::vector<FolderEntry>& entries) const {
     return true;
 }
 
+int Folder::Rename(const char* from, const char* to) const {
+    return renameat(descriptor, from, descriptor, to) == 0 ? 0 : errno;
+}
+
+int Folder::Remove(const char* name) const { return unlinkat(descriptor, name, 0) == 0 ? 0 : errno; }
+
 bool Folder::IsWithin(const Folder& other) const {
     struct stat target {};
     if (fstat(other.descriptor, &target) != 0) {
@@ -295,7 +345,6 @@ int MakeFolder(const char* path, unsigned mode) {
 
 int RemoveFile(const char* path) { return unlink(path) == 0 ? 0 : errno; }
 
-int RenameFile(const char* from, const char* to) { return rename(from, to) == 0 ? 0 : errno; }
 
 namespace {
 

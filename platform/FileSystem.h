@@ -35,9 +35,16 @@ public:
     // set, on failure; `found` then tells what was there in place of a
     // regular file (RegularFile when the failure was of another kind).
     [[nodiscard]] bool OpenRegularIn(const Folder& folder, const char* name, EntryKind& found);
-    // Creates a new file from `pathTemplate`, whose last six characters are
-    // "XXXXXX" and are replaced with the name chosen; mode 0666 less the umask.
-    [[nodiscard]] bool CreateUnique(std::string& pathTemplate);
+    // Creates a file without a name in `folder`, mode 0666 less the umask:
+    // should the process die before LinkInto, nothing is left behind. False,
+    // errno set, also where the file system cannot do that.
+    [[nodiscard]] bool CreateUnnamedIn(const Folder& folder);
+    // Creates a new file in `folder` from `nameTemplate`, whose last six
+    // characters "XXXXXX" are replaced with the name chosen.
+    [[nodiscard]] bool CreateNamedIn(const Folder& folder, std::string& nameTemplate);
+    // Gives the file made by CreateUnnamedIn a new name in `folder`, chosen
+    // from `nameTemplate` as CreateNamedIn does.
+    [[nodiscard]] bool LinkInto(const Folder& folder, std::string& nameTemplate);
     // Opens `path` for appending only if it is a regular file of the caller's
     // own with no other name (EPERM otherwise; ELOOP for a link), creating it
     // if missing: what another user planted under that name is never written.
@@ -93,6 +100,9 @@ public:
     // True when this folder is `other` or lies anywhere below it (also through
     // a second mount of it).
     bool IsWithin(const Folder& other) const;
+    // renameat and unlinkat of entries of this folder; 0 or the errno value.
+    int Rename(const char* from, const char* to) const;
+    int Remove(const char* name) const;
     int Descriptor() const { return descriptor; }
 
 private:
@@ -106,9 +116,6 @@ int MakeFolder(const char* path, unsigned mode = 0777);
 
 // Removes one file (not a folder); 0 or the errno value.
 int RemoveFile(const char* path);
-
-// Renames `from` to `to`, replacing what `to` names; 0 or the errno value.
-int RenameFile(const char* from, const char* to);
 
 // Removes a folder and everything below it. Links are removed, never
 // followed, and nothing on another file system is entered. 0 on success, else
