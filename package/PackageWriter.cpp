@@ -317,10 +317,9 @@ void PackageWriter::WriteDebugLog() {
     const std::string path = JoinPath(platform::TemporaryFolder(), "debug.log");
     platform::FileStream log;
     if (!log.OpenOwnForAppend(path.c_str())) {
-        const int error = errno;
-        Fail(PkgOk, path,
-             error == EPERM || error == ELOOP ? "not written: not a regular file of your own"
-                                              : "not written: " + ErrorText(error));
+        // ENXIO: a FIFO without a reader.
+        const bool foreign = errno == EPERM || errno == ELOOP || errno == ENXIO;
+        Fail(PkgOk, path, foreign ? "not written: not a regular file of your own" : "not written: " + ErrorText(errno));
         return;
     }
     // One record, one line, whatever bytes its name holds.
