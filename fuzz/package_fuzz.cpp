@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -11,12 +12,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Kept in plain memory, so that it is still there when the folder is
+// removed at exit.
+char baseFolder[4096];
+
+void RemoveBase() {
+    std::error_code ignored;
+    fs::remove_all(baseFolder, ignored);
+}
+
 const std::string& Base() {
     static const std::string base = [] {
         std::string pattern = (fs::temp_directory_path() / "kest-fuzz-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
+        if (pattern.size() >= sizeof baseFolder || mkdtemp(pattern.data()) == nullptr) {
             std::abort();
         }
+        std::memcpy(baseFolder, pattern.c_str(), pattern.size() + 1);
+        std::atexit(RemoveBase);
         return pattern;
     }();
     return base;

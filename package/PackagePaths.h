@@ -1,11 +1,17 @@
-// Path text shared by the writer and the reader.
+// Path and name text shared by the writer and the reader.
 #pragma once
 
+#include "package/PackageFormat.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <string>
+
+// Longer paths cannot be opened or made in one piece: the writer refuses
+// them, the reader makes none.
+inline constexpr size_t PkgMaxPathLength = 4095;
 
 // Paths handed to the package code may come straight from a command line,
 // with quotation marks around or inside them; they are used without any.
@@ -23,4 +29,28 @@ inline std::string JoinPath(const std::string& folder, const std::string& name) 
         return folder + name;
     }
     return folder + platform::kPathSeparator + name;
+}
+
+// The record's name, never past its field.
+inline std::string EntryName(const PackageEntry& record) {
+    return std::string(record.name, strnlen(record.name, sizeof record.name));
+}
+
+// A name for one line of a log or terminal: control bytes and the backslash
+// become escapes ("\x0a", "\\"), so a name cannot break the line or steer a
+// terminal; every other byte stays as it is.
+inline std::string PrintableName(const std::string& name) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string result;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\\') {
+            result += "\\\\";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            result += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        } else {
+            result += c;
+        }
+    }
+    return result;
 }

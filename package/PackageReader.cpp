@@ -10,19 +10,11 @@
 
 namespace {
 
-// The record's name, never past its field.
-std::string EntryName(const PackageEntry& record) {
-    return std::string(record.name, strnlen(record.name, sizeof record.name));
-}
-
 // A name that can only stand for one entry inside the folder being filled.
 bool IsSafeName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." &&
            name.find_first_of("/\\") == std::string::npos;
 }
-
-// Longer paths cannot be made; refusing them early also bounds the nesting.
-constexpr size_t kMaxPathLength = 4095;
 
 } // namespace
 
@@ -76,131 +68,160 @@ int PackageReader::Extract(const std::string& targetFolder, const std::string& p
     if (result == PkgOk) {
         result = ReadDirectory();
     }
+    if (result == PkgOk && (flags & ExtractTrace)) {
+        result = TraceDirectory();
+    }
     if (result == PkgOk) {
-        if (flags & ExtractTrace) {
-            TraceDirectory();
-        }
         dataMissing = false;
-        size_t cursor = 0;
+        uint64_t cursor = 0;
         result = ExtractFolder(WithoutQuotes(targetFolder), cursor, trailer.count);
-        if (result == PkgOk && dataMissing) {
+        // Missing bytes did not stop the extraction, so they came first.
+        if (dataMissing) {
             result = PkgErrRead;
         }
     }
     package.Close();
-    records.clear();
-    records.shrink_to_fit();
     transfer.reset();
     return result;
 }
 
 int PackageReader::ReadDirectory() {
-    records.clear();
+    recordCount = 0;
     if (!package.Seek(0, SEEK_END)) {
         return PkgErrRead;
     }
-    const int64_t end = package.Tell() - static_cast<int64_t>(sizeof trailer);
+    const int64_t length = package.Tell();
+    // No writer makes a file this big: its offsets would wrap.
+    if (length > PkgMaxFileSize) {
+        return PkgErrFormat;
+    }
+    const int64_t end = length - static_cast<int64_t>(sizeof trailer);
     dataBegin = uint64_t{trailer.start} + sizeof header;
     dataEnd = std::max<uint64_t>(dataBegin, trailer.directory);
+    writeBudget = static_cast<uint64_t>(length) - trailer.start;
     if (trailer.directory >= end) {
         return PkgOk;
     }
-    if (!package.Seek(trailer.directory, SEEK_SET)) {
+    const uint64_t span = static_cast<uint64_t>(end) - trailer.directory;
+    if (span % sizeof(PackageEntry) != 0) {
+        return PkgErrRead; // the last record is cut short
+    }
+    recordCount = span / sizeof(PackageEntry);
+    return PkgOk;
+}
+
+int PackageReader::ReadEntry(uint64_t index, Entry& entry) {
+    PackageEntry record;
+    const uint64_t position = trailer.directory + index * sizeof record;
+    if (!package.Seek(static_cast<int64_t>(position), SEEK_SET) ||
+        package.Read(&record, sizeof record) != sizeof record) {
         return PkgErrRead;
     }
-    records.reserve(static_cast<size_t>(end - trailer.directory) / sizeof(PackageEntry) + 1);
-    for (int64_t position = trailer.directory; position < end;
-         position += static_cast<int64_t>(sizeof(PackageEntry))) {
-        PackageEntry record;
-        if (package.Read(&record, sizeof record) != sizeof record) {
-            return PkgErrRead;
-        }
-        records.push_back(record);
-    }
+    entry = {EntryName(record), record.type, record.size, record.offset};
     return PkgOk;
 }
 
-void PackageReader::TraceDirectory() const {
-    for (const PackageEntry& record : records) {
-        std::printf("ex:  %s %d\n", EntryName(record).c_str(), record.size);
+int PackageReader::TraceDirectory() {
+    for (uint64_t index = 0; index < recordCount; ++index) {
+        Entry entry;
+        const int read = ReadEntry(index, entry);
+        if (read != PkgOk) {
+            return read;
+        }
+        std::printf("ex:  %s %d\n", PrintableName(entry.name).c_str(), entry.size);
     }
     std::printf("\n\n\n");
+    return PkgOk;
 }
 
-int PackageReader::ExtractFolder(const std::string& basePath, size_t& cursor, int32_t count) {
+int PackageReader::ExtractFolder(const std::string& basePath, uint64_t& cursor, int32_t count) {
     for (int32_t i = 0; i < count; ++i) {
-        if (cursor >= records.size()) {
+        if (cursor >= recordCount) {
             return PkgErrFormat; // the counts promise more records than there are
         }
-        const PackageEntry& record = records[cursor];
-        const std::string name = EntryName(record);
-        if (!IsSafeName(name) || (record.type != EntryFile && record.type != EntryFolder)) {
+        Entry entry;
+        const int read = ReadEntry(cursor, entry);
+        if (read != PkgOk) {
+            return read;
+        }
+        if (!IsSafeName(entry.name) || (entry.type != EntryFile && entry.type != EntryFolder)) {
             return PkgErrFormat;
         }
-        if (record.type == EntryFolder) {
-            const std::string path = basePath + platform::kPathSeparator + name;
-            const int made = MakeFolderPath(path);
-            if (made != PkgOk) {
-                return made;
-            }
+        int result = PkgOk;
+        if (entry.type == EntryFolder) {
+            const std::string path = basePath + platform::kPathSeparator + entry.name;
+            result = MakeFolderPath(path);
             ++cursor;
-            if (record.size != EmptyFolderCount) {
-                ExtractFolder(path, cursor, record.size);
+            if (result == PkgOk && entry.size != EmptyFolderCount) {
+                result = ExtractFolder(path, cursor, entry.size);
             }
         } else {
-            ExtractFile(basePath, cursor);
+            result = ExtractFile(basePath, entry);
             ++cursor;
+        }
+        if (result != PkgOk) {
+            return result;
         }
     }
     return PkgOk;
 }
 
-int PackageReader::ExtractFile(const std::string& basePath, size_t cursor) {
-    const PackageEntry& record = records[cursor];
-    if (record.size < 0) {
+int PackageReader::ExtractFile(const std::string& basePath, const Entry& entry) {
+    if (entry.size < 0) {
         return PkgOk; // the packer could not read this file; it holds no bytes
     }
-    const std::string path = JoinPath(basePath, EntryName(record));
-    if (path.size() > kMaxPathLength) {
+    const std::string path = JoinPath(basePath, entry.name);
+    if (path.size() > PkgMaxPathLength) {
         return PkgErrCreate;
     }
+    // Only bytes inside the data region are copied.
+    const auto size = static_cast<uint64_t>(entry.size);
+    const uint64_t begin = entry.offset;
+    const uint64_t available =
+        begin >= dataBegin && begin <= dataEnd ? std::min(size, dataEnd - begin) : 0;
+    if (available > writeBudget) {
+        return PkgErrFormat; // entries share their bytes to fill the disk
+    }
+    writeBudget -= available;
     platform::FileStream file;
     if (!file.Open(path.c_str(), "wb")) {
         return PkgErrCreate;
     }
-    // Only bytes inside the data region are copied.
-    const uint64_t size = static_cast<uint32_t>(record.size);
-    const uint64_t begin = record.offset;
-    const uint64_t available =
-        begin >= dataBegin && begin <= dataEnd ? std::min(size, dataEnd - begin) : 0;
     uint64_t written = 0;
     if (available > 0 && package.Seek(static_cast<int64_t>(begin), SEEK_SET)) {
         while (written < available) {
             const size_t want = static_cast<size_t>(
                 std::min<uint64_t>(available - written, static_cast<uint64_t>(transferSize)));
             const size_t count = package.Read(transfer.get(), want);
-            if (count == 0 || file.Write(transfer.get(), count) != count) {
+            if (count == 0) {
                 break;
+            }
+            if (file.Write(transfer.get(), count) != count) {
+                return PkgErrWrite;
             }
             written += count;
         }
     }
-    if (!file.Close() || written < size) {
+    if (!file.Close()) {
+        return PkgErrWrite;
+    }
+    if (written < size) {
         dataMissing = true;
     }
     return PkgOk;
 }
 
 int PackageReader::MakeFolderPath(const std::string& path) {
-    if (path.size() > kMaxPathLength) {
+    if (path.size() > PkgMaxPathLength) {
         return PkgErrCreate;
     }
-    int error = platform::MakeFolder(path.c_str());
-    if (error == 0 || error == EEXIST) {
-        return PkgOk;
-    }
+    // Something else of that name cannot hold the folder's entries.
+    const auto made = [&](int error) {
+        return error == 0 || (error == EEXIST && platform::FolderExists(path.c_str())) ? PkgOk : PkgErrCreate;
+    };
+    const int error = platform::MakeFolder(path.c_str());
     if (error != ENOENT) {
-        return PkgErrCreate;
+        return made(error);
     }
     const size_t last = path.rfind(platform::kPathSeparator);
     if (last == std::string::npos || last == 0) {
@@ -210,6 +231,5 @@ int PackageReader::MakeFolderPath(const std::string& path) {
     if (parent != PkgOk) {
         return parent;
     }
-    error = platform::MakeFolder(path.c_str());
-    return error == 0 || error == EEXIST ? PkgOk : PkgErrCreate;
+    return made(platform::MakeFolder(path.c_str()));
 }

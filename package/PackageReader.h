@@ -7,7 +7,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 inline constexpr int ExtractMakeRoot = 4;
 inline constexpr int ExtractTrace = 8;
@@ -19,31 +18,48 @@ public:
     [[nodiscard]] int Probe(const std::string& path);
 
     // Extracts the package of `packagePath` below `targetFolder`. 0, or the
-    // first error that ended the extraction; PkgErrRead when a file's bytes
-    // lie outside the package's data (the bytes that exist are written).
+    // first failure: PkgErrRead when a file's bytes lie outside the package's
+    // data (the bytes that exist are written and extraction goes on); any
+    // other failure (a name or path that cannot be made, a broken directory,
+    // a full disk, more bytes to write than the package holds) ends it.
     [[nodiscard]] int Extract(const std::string& targetFolder, const std::string& packagePath,
                               int flags);
 
-    // Makes the folder and its missing parents; 0 when it exists afterwards.
+    // Makes the folder and its missing parents; 0 when a folder of that name
+    // exists afterwards.
     [[nodiscard]] static int MakeFolderPath(const std::string& path);
 
 private:
+    // The parts of a record the extraction needs, without its 1 KiB name field.
+    struct Entry {
+        std::string name;
+        int32_t type;
+        int32_t size;
+        uint32_t offset;
+    };
+
     int CheckTrailer();
     int CheckHeader();
     int ReadDirectory();
-    void TraceDirectory() const;
-    int ExtractFolder(const std::string& basePath, size_t& cursor, int32_t count);
-    int ExtractFile(const std::string& basePath, size_t cursor);
+    int ReadEntry(uint64_t index, Entry& entry);
+    int TraceDirectory();
+    int ExtractFolder(const std::string& basePath, uint64_t& cursor, int32_t count);
+    int ExtractFile(const std::string& basePath, const Entry& entry);
 
     PackageTrailer trailer{};
     PackageHeader header{};
     std::unique_ptr<char[]> transfer;
     int32_t transferSize = PkgTransferSize;
     platform::FileStream package;
-    std::vector<PackageEntry> records;
+    // The directory is read a record at a time, so nothing the file claims
+    // decides how much memory is taken.
+    uint64_t recordCount = 0;
     // Where file data may lie: after the header, before the directory.
     uint64_t dataBegin = 0;
     uint64_t dataEnd = 0;
+    // What may still be written: an honest package never writes more than
+    // its own size, however its entries point into the data.
+    uint64_t writeBudget = 0;
     // Set when a file's recorded bytes were not all there.
     bool dataMissing = false;
 };

@@ -4,14 +4,36 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <list>
 #include <new>
 
 namespace {
 
+constexpr char kTemporaryName[] = ".kest-XXXXXX";
+constexpr char kNothingToPack[] = "nothing to pack (an empty, missing or unreadable folder)";
+
 std::string ErrorText(int error) { return std::strerror(error); }
+
+std::string SkipReason(platform::EntryKind kind) {
+    switch (kind) {
+    case platform::EntryKind::Link: return "skipped: a symbolic link";
+    case platform::EntryKind::Fifo: return "skipped: a FIFO";
+    case platform::EntryKind::Socket: return "skipped: a socket";
+    case platform::EntryKind::Device: return "skipped: a device";
+    case platform::EntryKind::Folder: return "skipped: changed while being packed";
+    default: return "skipped: not a regular file or folder";
+    }
+}
+
+// The folder part of a path: "." for a bare name.
+std::string FolderOf(const std::string& path) {
+    const size_t last = path.rfind(platform::kPathSeparator);
+    if (last == std::string::npos) {
+        return ".";
+    }
+    return last == 0 ? path.substr(0, 1) : path.substr(0, last);
+}
 
 } // namespace
 
@@ -27,38 +49,118 @@ int PackageWriter::Pack(const std::string& sourceFolder, const std::string& outp
     problems.clear();
     walkError = PkgOk;
     outputName = WithoutQuotes(outputPath);
+    const std::string sourcePath = WithoutQuotes(sourceFolder);
     transfer.reset(new (std::nothrow) char[static_cast<size_t>(transferSize)]);
     if (!transfer) {
         return Fail(PkgErrNoMemory, outputName, "out of memory");
     }
-    if (!output.Open(outputName.c_str(), "wb")) {
-        const int error = errno;
-        std::printf("%d\n", error);
-        transfer.reset();
-        return Fail(PkgErrCreate, outputName, "cannot create: " + ErrorText(error));
+    platform::Folder source;
+    int result = source.Open(sourcePath.c_str()) ? OpenOutput(source)
+                                                 : Fail(PkgErrEmptyFolder, sourcePath, kNothingToPack);
+    if (result == PkgOk) {
+        result = WritePackage(source, sourcePath, flags);
+        if (result == PkgOk && !problems.empty()) {
+            result = PkgErrSource;
+        }
+        result = FinishOutput(result);
     }
-    output.Identity(outputDevice, outputInode);
-    int result = WritePackage(WithoutQuotes(sourceFolder), flags);
-    if (!output.Close() && result == PkgOk) {
-        result = Fail(PkgErrWrite, outputName, "cannot write: " + ErrorText(errno));
-    }
-    if (result == PkgErrTooLarge) {
-        // Leave nothing behind that a reader could take for a package.
-        platform::RemoveFile(outputName.c_str());
-    } else if (result == PkgOk && (flags & PackDebugLog)) {
+    if (result == PkgOk && (flags & PackDebugLog)) {
         WriteDebugLog();
     }
     transfer.reset();
     return result;
 }
 
-int PackageWriter::WritePackage(const std::string& sourceFolder, int flags) {
+int PackageWriter::OpenOutput(const platform::Folder& source) {
+    finalPath = outputName;
+    temporaryName.clear();
+    if (outputName.empty()) {
+        return Fail(PkgErrCreate, outputName, "cannot create: " + ErrorText(ENOENT));
+    }
+    // A link is written through, as it always was: its target is replaced.
+    platform::EntryKind kind = platform::EntryKind::RegularFile;
+    bool exists = platform::KindOfPath(finalPath.c_str(), kind);
+    if (exists && kind == platform::EntryKind::Link) {
+        const std::string resolved = platform::ResolvedPath(finalPath.c_str());
+        if (!resolved.empty()) {
+            finalPath = resolved;
+            exists = platform::KindOfPath(finalPath.c_str(), kind);
+        }
+    }
+    const std::string folder = FolderOf(finalPath);
+    finalName = finalPath.substr(finalPath.rfind(platform::kPathSeparator) + 1);
+    if (!outputFolder.Open(folder.c_str())) {
+        return Fail(PkgErrCreate, outputName, "cannot create: " + ErrorText(errno));
+    }
+    if (outputFolder.IsWithin(source)) {
+        return Fail(PkgErrCreate, outputName, "is inside the folder being packed");
+    }
+    inPlace = exists && kind != platform::EntryKind::RegularFile && kind != platform::EntryKind::Link;
+    if (inPlace) {
+        if (!output.Open(finalPath.c_str(), "wb")) {
+            return Fail(PkgErrCreate, outputName, "cannot create: " + ErrorText(errno));
+        }
+        return PkgOk;
+    }
+    // Without a name until whole, so that even a killed packer leaves
+    // nothing; a named file where the file system cannot do that.
+    if (!output.CreateUnnamedIn(outputFolder)) {
+        temporaryName = kTemporaryName;
+        if (!output.CreateNamedIn(outputFolder, temporaryName)) {
+            temporaryName.clear();
+            return Fail(PkgErrCreate, outputName, "cannot create: " + ErrorText(errno));
+        }
+    }
+    return PkgOk;
+}
+
+int PackageWriter::FinishOutput(int result) {
+    const auto failWrite = [&] { return Fail(PkgErrWrite, outputName, "cannot write: " + ErrorText(errno)); };
+    if (inPlace) {
+        if (!output.Close() && result == PkgOk) {
+            result = failWrite();
+        }
+        return result;
+    }
+    // On the disk before it replaces anything, so that a crash cannot leave
+    // an empty magazine where a whole one was.
+    if (result == PkgOk && !output.Sync()) {
+        result = failWrite();
+    }
+    if (result == PkgOk && temporaryName.empty()) {
+        std::string name = kTemporaryName;
+        if (output.LinkInto(outputFolder, name)) {
+            temporaryName = name;
+        } else {
+            result = Fail(PkgErrCreate, outputName, "cannot create: " + ErrorText(errno));
+        }
+    }
+    if (!output.Close() && result == PkgOk) {
+        result = failWrite();
+    }
+    if (result == PkgOk) {
+        const int error = outputFolder.Rename(temporaryName.c_str(), finalName.c_str());
+        if (error != 0) {
+            result = Fail(PkgErrCreate, outputName, "cannot replace: " + ErrorText(error));
+        }
+    }
+    if (result != PkgOk && !temporaryName.empty()) {
+        outputFolder.Remove(temporaryName.c_str());
+    }
+    temporaryName.clear();
+    return result;
+}
+
+int PackageWriter::WritePackage(const platform::Folder& source, const std::string& sourcePath, int flags) {
     if (flags & PackCopySelf) {
         const int copied = CopySelf();
         if (copied < 0) {
             return copied;
         }
-        output.CopyPermissionsFrom(ownPath.c_str());
+        // Only a file of our own making: a device written in place keeps its bits.
+        if (!inPlace) {
+            output.CopyPermissionsFrom(ownPath.c_str());
+        }
     }
     trailer = PackageTrailer{};
     trailer.start = static_cast<uint32_t>(output.Tell());
@@ -66,12 +168,15 @@ int PackageWriter::WritePackage(const std::string& sourceFolder, int flags) {
     header = PackageHeader{};
     std::memcpy(header.magic, PkgMagic, sizeof PkgMagic);
     output.Write(&header, sizeof header);
-    const int count = AddFolder(sourceFolder);
+    const int count = AddFolder(source, sourcePath);
     if (walkError != PkgOk) {
         return walkError;
     }
+    if (count == PkgErrEmptyFolder) {
+        return Fail(count, sourcePath, kNothingToPack);
+    }
     if (count < 0) {
-        return Fail(count, sourceFolder, "nothing to pack (an empty, missing or unreadable folder)");
+        return count;
     }
     trailer.count = count;
     return WriteDirectoryAndTrailer();
@@ -101,19 +206,30 @@ int PackageWriter::CopySelf() {
     if (!self.Open(ownPath.c_str(), "rb")) {
         return Fail(PkgErrOpen, ownPath, "cannot open the program itself: " + ErrorText(errno));
     }
-    self.Close();
-    return AppendFile(ownPath);
+    return AppendFile(self, ownPath);
 }
 
-int PackageWriter::AddFolder(const std::string& folderPath) {
+int PackageWriter::AddFolder(const platform::Folder& folder, const std::string& folderPath) {
+    std::vector<platform::FolderEntry> found;
+    if (!folder.List(found)) {
+        return Fail(PkgErrSource, folderPath, "cannot list: " + ErrorText(errno));
+    }
     // Files in the reverse of the order found, then folders in that order.
     std::list<PackageEntry> local;
-    for (const platform::FolderEntry& found : platform::ListFolder(folderPath)) {
+    for (const platform::FolderEntry& entry : found) {
+        const bool isFolder = entry.kind == platform::EntryKind::Folder;
+        if (!isFolder && entry.kind != platform::EntryKind::RegularFile) {
+            Fail(PkgErrSource, JoinPath(folderPath, entry.name), SkipReason(entry.kind));
+            continue;
+        }
+        if (JoinPath(folderPath, entry.name).size() > PkgMaxPathLength) {
+            Fail(PkgErrSource, JoinPath(folderPath, entry.name), "path too long (over 4095 bytes)");
+            continue;
+        }
         PackageEntry record{};
-        std::memcpy(record.name, found.name.data(),
-                    std::min<size_t>(found.name.size(), PkgMaxStoredName));
-        record.type = found.isFolder ? EntryFolder : EntryFile;
-        if (found.isFolder) {
+        std::memcpy(record.name, entry.name.data(), std::min<size_t>(entry.name.size(), PkgMaxStoredName));
+        record.type = isFolder ? EntryFolder : EntryFile;
+        if (isFolder) {
             local.push_back(record);
         } else {
             local.push_front(record);
@@ -129,32 +245,52 @@ int PackageWriter::AddFolder(const std::string& folderPath) {
         const std::string path = JoinPath(folderPath, record.name);
         if (record.type == EntryFile) {
             record.offset = static_cast<uint32_t>(output.Tell());
-            record.size = AppendFile(path);
+            record.size = PackFile(folder, record.name, path);
             records.push_back(record);
         } else {
+            // The folder's record stands before its content.
             const size_t index = records.size();
             records.push_back(record);
-            record.size = AddFolder(path);
+            record.size = PackFolder(folder, record.name, path);
             records[index].size = record.size;
         }
     }
     return static_cast<int>(local.size());
 }
 
-int PackageWriter::AppendFile(const std::string& path) {
+int PackageWriter::PackFile(const platform::Folder& folder, const char* name, const std::string& path) {
     platform::FileStream source;
-    if (!source.Open(path.c_str(), "rb")) {
-        return Fail(PkgErrSource, path, "cannot open: " + ErrorText(errno));
+    platform::EntryKind kind = platform::EntryKind::RegularFile;
+    if (!source.OpenRegularIn(folder, name, kind)) {
+        return Fail(PkgErrSource, path,
+                    kind == platform::EntryKind::RegularFile ? "cannot open: " + ErrorText(errno) : SkipReason(kind));
     }
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    if (source.Identity(device, inode) && device == outputDevice && inode == outputInode) {
-        return Fail(PkgErrSource, path, "is the magazine file being written");
+    return AppendFile(source, path);
+}
+
+int PackageWriter::PackFolder(const platform::Folder& parent, const char* name, const std::string& path) {
+    platform::Folder folder;
+    if (!folder.OpenChild(parent, name)) {
+        // Listed as a folder, it is now a link or something else.
+        const bool changed = errno == ELOOP || errno == ENOTDIR;
+        return Fail(PkgErrSource, path,
+                    changed ? SkipReason(platform::EntryKind::Folder) : "cannot open: " + ErrorText(errno));
     }
+    return AddFolder(folder, path);
+}
+
+int PackageWriter::AppendFile(platform::FileStream& source, const std::string& path) {
     const int64_t start = output.Tell();
+    const int64_t size = source.Size();
+    if (size < 0) {
+        return Fail(PkgErrSource, path, "cannot read: " + ErrorText(errno));
+    }
     // A size known up front is refused before anything is copied.
-    if (start + source.Size() > PkgMaxFileSize) {
+    if (start + size > PkgMaxFileSize) {
         return walkError = Fail(PkgErrTooLarge, path, "the package would reach 2 GiB");
+    }
+    if (!problems.empty()) {
+        return static_cast<int>(size); // the pack fails anyway: only look for more problems
     }
     int64_t total = 0;
     for (;;) {
@@ -177,16 +313,22 @@ int PackageWriter::AppendFile(const std::string& path) {
     }
 }
 
-void PackageWriter::WriteDebugLog() const {
-    const std::string path = platform::TemporaryFolder() + platform::kPathSeparator + "debug.log";
+void PackageWriter::WriteDebugLog() {
+    const std::string path = JoinPath(platform::TemporaryFolder(), "debug.log");
     platform::FileStream log;
-    if (!log.Open(path.c_str(), "a")) {
+    if (!log.OpenOwnForAppend(path.c_str())) {
+        // ENXIO: a FIFO without a reader.
+        const bool foreign = errno == EPERM || errno == ELOOP || errno == ENXIO;
+        Fail(PkgOk, path, foreign ? "not written: not a regular file of your own" : "not written: " + ErrorText(errno));
         return;
     }
+    // One record, one line, whatever bytes its name holds.
     for (const PackageEntry& record : records) {
-        char line[1100];
-        const int length = std::snprintf(line, sizeof line, "pk: %.1024s %d\n", record.name, record.size);
-        log.Write(line, static_cast<size_t>(std::min<int>(length, sizeof line - 1)));
+        const std::string line = "pk: " + PrintableName(EntryName(record)) + " " + std::to_string(record.size) + "\n";
+        log.Write(line.data(), line.size());
     }
     log.Write("\n\n\n", 3);
+    if (!log.Close()) {
+        Fail(PkgOk, path, "not written: " + ErrorText(errno));
+    }
 }

@@ -6,6 +6,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <functional>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -29,6 +31,155 @@ bool FileStream::Open(const char* path, const char* mode) {
     file = std::fopen(path, mode);
     return file != nullptr;
 }
+
+namespace {
+
+EntryKind KindOfMode(mode_t mode) {
+    if (S_ISREG(mode)) {
+        return EntryKind::RegularFile;
+    }
+    if (S_ISDIR(mode)) {
+        return EntryKind::Folder;
+    }
+    if (S_ISLNK(mode)) {
+        return EntryKind::Link;
+    }
+    if (S_ISFIFO(mode)) {
+        return EntryKind::Fifo;
+    }
+    if (S_ISSOCK(mode)) {
+        return EntryKind::Socket;
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return EntryKind::Device;
+    }
+    return EntryKind::Other;
+}
+
+// Wraps an open descriptor in a stream; the descriptor is closed on failure.
+FILE* StreamOf(int descriptor, const char* mode) {
+    FILE* stream = fdopen(descriptor, mode);
+    if (stream == nullptr) {
+        const int error = errno;
+        ::close(descriptor);
+        errno = error;
+    }
+    return stream;
+}
+
+// Fills the trailing "XXXXXX" of `name` with random letters until `attempt`
+// succeeds or fails for another reason than a name already taken.
+bool WithUniqueName(std::string& name, const std::function<bool(const char*)>& attempt) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    if (name.size() < 6) {
+        errno = EINVAL;
+        return false;
+    }
+    for (int tries = 0; tries < 100; ++tries) {
+        unsigned char random[6];
+        if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+            return false;
+        }
+        for (size_t i = 0; i < 6; ++i) {
+            name[name.size() - 6 + i] = kLetters[random[i] % (sizeof kLetters - 1)];
+        }
+        if (attempt(name.c_str())) {
+            return true;
+        }
+        if (errno != EEXIST) {
+            return false;
+        }
+    }
+    return false;
+}
+
+mode_t CurrentUmask() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+
+} // namespace
+
+bool FileStream::OpenRegularIn(const Folder& folder, const char* name, EntryKind& found) {
+    Close();
+    found = EntryKind::RegularFile;
+    const int descriptor =
+        openat(folder.Descriptor(), name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
+        if (errno == ELOOP) {
+            found = EntryKind::Link;
+        }
+        return false;
+    }
+    struct stat info {};
+    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        found = KindOfMode(info.st_mode);
+        ::close(descriptor);
+        errno = EINVAL;
+        return false;
+    }
+    found = EntryKind::RegularFile;
+    file = StreamOf(descriptor, "rb");
+    return file != nullptr;
+}
+
+bool FileStream::CreateUnnamedIn(const Folder& folder) {
+    Close();
+    const int descriptor = openat(folder.Descriptor(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        return false;
+    }
+    file = StreamOf(descriptor, "wb");
+    return file != nullptr;
+}
+
+bool FileStream::CreateNamedIn(const Folder& folder, std::string& nameTemplate) {
+    Close();
+    int descriptor = -1;
+    const bool made = WithUniqueName(nameTemplate, [&](const char* name) {
+        descriptor = openat(folder.Descriptor(), name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return descriptor >= 0;
+    });
+    if (!made) {
+        return false;
+    }
+    file = StreamOf(descriptor, "wb");
+    if (file == nullptr) {
+        folder.Remove(nameTemplate.c_str());
+    }
+    return file != nullptr;
+}
+
+bool FileStream::LinkInto(const Folder& folder, std::string& nameTemplate) {
+    if (std::fflush(file) != 0) {
+        return false;
+    }
+    const std::string self = "/proc/self/fd/" + std::to_string(fileno(file));
+    return WithUniqueName(nameTemplate, [&](const char* name) {
+        return linkat(AT_FDCWD, self.c_str(), folder.Descriptor(), name, AT_SYMLINK_FOLLOW) == 0;
+    });
+}
+
+bool FileStream::OpenOwnForAppend(const char* path) {
+    Close();
+    const int descriptor =
+        open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        return false;
+    }
+    struct stat info {};
+    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid() ||
+        info.st_nlink != 1) {
+        ::close(descriptor);
+        errno = EPERM;
+        return false;
+    }
+    file = StreamOf(descriptor, "a");
+    return file != nullptr;
+}
+
+bool FileStream::Sync() { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
 
 bool FileStream::Close() {
     if (file == nullptr) {
@@ -82,35 +233,110 @@ bool FileStream::CopyPermissionsFrom(const char* path) {
     if (stat(path, &info) != 0) {
         return false;
     }
-    const mode_t mask = umask(0);
-    umask(mask);
-    return fchmod(fileno(file), info.st_mode & 0777 & ~mask) == 0;
+    return fchmod(fileno(file), info.st_mode & 0777 & ~CurrentUmask()) == 0;
 }
 
-std::vector<FolderEntry> ListFolder(const std::string& path) {
-    std::vector<FolderEntry> entries;
-    DIR* dir = opendir(path.c_str());
-    if (dir == nullptr) {
-        return entries;
+Folder::~Folder() { Close(); }
+
+void Folder::Close() {
+    if (descriptor >= 0) {
+        ::close(descriptor);
+        descriptor = -1;
     }
-    const int dirFd = dirfd(dir);
-    while (const dirent* found = readdir(dir)) {
+}
+
+bool Folder::Open(const char* path) {
+    Close();
+    descriptor = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return descriptor >= 0;
+}
+
+bool Folder::OpenChild(const Folder& parent, const char* name) {
+    Close();
+    descriptor = openat(parent.descriptor, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return descriptor >= 0;
+}
+
+bool Folder::List(std::vector<FolderEntry>& entries) const {
+    entries.clear();
+    // The stream takes its own descriptor, so this one stays open.
+    const int copy = fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) {
+        return false;
+    }
+    DIR* dir = fdopendir(copy);
+    if (dir == nullptr) {
+        const int error = errno;
+        ::close(copy);
+        errno = error;
+        return false;
+    }
+    rewinddir(dir);
+    for (;;) {
+        errno = 0;
+        const dirent* found = readdir(dir);
+        if (found == nullptr) {
+            break;
+        }
         const std::string name = found->d_name;
         if (name == "." || name == "..") {
             continue;
         }
-        bool isFolder = found->d_type == DT_DIR;
-        if (found->d_type == DT_UNKNOWN) {
-            struct stat info {};
-            isFolder = fstatat(dirFd, found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-                       S_ISDIR(info.st_mode);
+        if (found->d_type != DT_UNKNOWN) {
+            entries.push_back({name, KindOfMode(DTTOIF(found->d_type))});
+            continue;
         }
-        entries.push_back({name, isFolder});
+        struct stat info {};
+        if (fstatat(copy, found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+            entries.push_back({name, KindOfMode(info.st_mode)});
+        } else if (errno != ENOENT) { // one that vanished meanwhile is simply gone
+            break;
+        }
     }
+    const int error = errno;
     closedir(dir);
+    if (error != 0) {
+        entries.clear();
+        errno = error;
+        return false;
+    }
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
-    return entries;
+    return true;
+}
+
+int Folder::Rename(const char* from, const char* to) const {
+    return renameat(descriptor, from, descriptor, to) == 0 ? 0 : errno;
+}
+
+int Folder::Remove(const char* name) const { return unlinkat(descriptor, name, 0) == 0 ? 0 : errno; }
+
+bool Folder::IsWithin(const Folder& other) const {
+    struct stat target {};
+    if (fstat(other.descriptor, &target) != 0) {
+        return false;
+    }
+    int current = fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+    bool within = false;
+    // Up through "..", which also climbs out of a second mount, to the root,
+    // the one folder that is its own parent.
+    while (current >= 0 && !within) {
+        struct stat here {};
+        within = fstat(current, &here) == 0 && here.st_dev == target.st_dev && here.st_ino == target.st_ino;
+        const int parent = openat(current, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat above {};
+        const bool atRoot = parent < 0 || (fstat(parent, &above) == 0 && above.st_dev == here.st_dev &&
+                                           above.st_ino == here.st_ino);
+        ::close(current);
+        current = parent;
+        if (atRoot) {
+            break;
+        }
+    }
+    if (current >= 0) {
+        ::close(current);
+    }
+    return within;
 }
 
 int MakeFolder(const char* path, unsigned mode) {
@@ -118,6 +344,7 @@ int MakeFolder(const char* path, unsigned mode) {
 }
 
 int RemoveFile(const char* path) { return unlink(path) == 0 ? 0 : errno; }
+
 
 namespace {
 
@@ -152,6 +379,30 @@ bool FileExists(const char* path) {
 bool PathExists(const char* path) {
     struct stat info {};
     return lstat(path, &info) == 0;
+}
+
+bool FolderExists(const char* path) {
+    struct stat info {};
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool KindOfPath(const char* path, EntryKind& kind) {
+    struct stat info {};
+    if (lstat(path, &info) != 0) {
+        return false;
+    }
+    kind = KindOfMode(info.st_mode);
+    return true;
+}
+
+std::string ResolvedPath(const char* path) {
+    char* resolved = realpath(path, nullptr);
+    if (resolved == nullptr) {
+        return {};
+    }
+    std::string result = resolved;
+    std::free(resolved);
+    return result;
 }
 
 std::string ExecutablePath() {

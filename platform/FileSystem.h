@@ -13,6 +13,11 @@ namespace platform {
 // The one separator the system's code joins paths with.
 inline constexpr char kPathSeparator = '/';
 
+class Folder;
+
+// What a folder entry is, as seen without following a link.
+enum class EntryKind { RegularFile, Folder, Link, Fifo, Socket, Device, Other };
+
 // A buffered file stream that is closed on every path out of its scope.
 class FileStream {
 public:
@@ -25,8 +30,29 @@ public:
 
     // mode is a C stream mode ("rb", "wb", "a"). False (errno set) on failure.
     [[nodiscard]] bool Open(const char* path, const char* mode);
+    // Opens the entry `name` of `folder` for reading only if it is a regular
+    // file: a link is not followed and a FIFO is not waited on. False, errno
+    // set, on failure; `found` then tells what was there in place of a
+    // regular file (RegularFile when the failure was of another kind).
+    [[nodiscard]] bool OpenRegularIn(const Folder& folder, const char* name, EntryKind& found);
+    // Creates a file without a name in `folder`, mode 0666 less the umask:
+    // should the process die before LinkInto, nothing is left behind. False,
+    // errno set, also where the file system cannot do that.
+    [[nodiscard]] bool CreateUnnamedIn(const Folder& folder);
+    // Creates a new file in `folder` from `nameTemplate`, whose last six
+    // characters "XXXXXX" are replaced with the name chosen.
+    [[nodiscard]] bool CreateNamedIn(const Folder& folder, std::string& nameTemplate);
+    // Gives the file made by CreateUnnamedIn a new name in `folder`, chosen
+    // from `nameTemplate` as CreateNamedIn does.
+    [[nodiscard]] bool LinkInto(const Folder& folder, std::string& nameTemplate);
+    // Opens `path` for appending only if it is a regular file of the caller's
+    // own with no other name (EPERM otherwise; ELOOP for a link), creating it
+    // if missing: what another user planted under that name is never written.
+    [[nodiscard]] bool OpenOwnForAppend(const char* path);
     // Flushes and closes; false when buffered data could not be written.
     bool Close();
+    // Writes buffered data through to the disk; false (errno set) on failure.
+    [[nodiscard]] bool Sync();
     bool IsOpen() const { return file != nullptr; }
 
     size_t Read(void* buffer, size_t size);
@@ -49,13 +75,40 @@ private:
 
 struct FolderEntry {
     std::string name; // bytes as the file system reports them
-    bool isFolder;    // a real folder; links are reported as files and never followed
+    EntryKind kind;
 };
 
-// Every entry of a folder except "." and "..", hidden ones included, sorted by
-// name in byte order so that the same tree is always listed the same way.
-// A folder that cannot be listed gives no entries.
-std::vector<FolderEntry> ListFolder(const std::string& path);
+// A folder held open, so that what lies below it is reached through it: no
+// path is looked up again and no link below it is followed.
+class Folder {
+public:
+    Folder() = default;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    ~Folder();
+
+    // Opens the folder `path` names (links on the way followed: the caller
+    // named it). False, errno set, on failure.
+    [[nodiscard]] bool Open(const char* path);
+    // Opens the sub-folder `name` of `parent`; ELOOP for a link, ENOTDIR for
+    // anything else that is not a folder.
+    [[nodiscard]] bool OpenChild(const Folder& parent, const char* name);
+    // Every entry except "." and "..", hidden ones included, sorted by name in
+    // byte order so that the same tree is always listed the same way. False,
+    // errno set, when the folder cannot be read.
+    [[nodiscard]] bool List(std::vector<FolderEntry>& entries) const;
+    // True when this folder is `other` or lies anywhere below it (also through
+    // a second mount of it).
+    bool IsWithin(const Folder& other) const;
+    // renameat and unlinkat of entries of this folder; 0 or the errno value.
+    int Rename(const char* from, const char* to) const;
+    int Remove(const char* name) const;
+    int Descriptor() const { return descriptor; }
+
+private:
+    void Close();
+    int descriptor = -1;
+};
 
 // Creates one folder (mode 0777 less the umask). 0 on success, else the errno
 // value (EEXIST when anything of that name exists, ENOENT for a missing parent).
@@ -77,6 +130,15 @@ bool FileExists(const char* path);
 
 // True when something of that name exists (without following a final link).
 bool PathExists(const char* path);
+
+// True when `path` names a folder (links followed).
+bool FolderExists(const char* path);
+
+// What `path` names, without following a final link; false when nothing.
+bool KindOfPath(const char* path, EntryKind& kind);
+
+// The absolute path with every link resolved; empty, errno set, on failure.
+std::string ResolvedPath(const char* path);
 
 // Full path of the running executable; empty if it cannot be found.
 std::string ExecutablePath();

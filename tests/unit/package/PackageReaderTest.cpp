@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
 
@@ -141,6 +142,12 @@ TEST_F(PackageReaderTest, TraceListsTheDirectory) {
     testing::internal::CaptureStdout();
     ASSERT_EQ(ExtractBytes(bytes, ExtractMakeRoot | ExtractTrace), PkgOk);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "ex:  e -6\n\n\n\n");
+
+    // A name cannot steer the terminal or break its line.
+    const std::string steering = MakePackage("", "", {MakeEntry("e\x1b]0;t\a\n", EntryFolder, -6, 0)}, 1);
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(ExtractBytes(steering, ExtractMakeRoot | ExtractTrace), PkgOk);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ex:  e\\x1b]0;t\\x07\\x0a -6\n\n\n\n");
 }
 
 TEST_F(PackageReaderTest, NamesThatLeaveTheTargetAreFormatErrors) {
@@ -187,7 +194,7 @@ TEST_F(PackageReaderTest, WriterErrorSizesCreateNothing) {
 TEST_F(PackageReaderTest, CountsThatRunPastTheRecordsStop) {
     const std::string nested = MakePackage(
         "", "", {MakeEntry("d", EntryFolder, 1000, 0), MakeEntry("f", EntryFile, 0, 16)}, 1);
-    EXPECT_EQ(ExtractBytes(nested), PkgOk); // the nested result is not looked at
+    EXPECT_EQ(ExtractBytes(nested), PkgErrFormat);
     EXPECT_EQ(Tree(target()), (std::map<std::string, std::string>{{"d", "<dir>"}, {"d/f", ""}}));
 
     const std::string top = MakePackage("", "", {MakeEntry("f", EntryFile, 0, 16)}, 0x7FFFFFFF);
@@ -196,8 +203,64 @@ TEST_F(PackageReaderTest, CountsThatRunPastTheRecordsStop) {
 
 TEST_F(PackageReaderTest, DeepNestingEndsAtThePathLimit) {
     std::vector<PackageEntry> entries(20000, MakeEntry("d", EntryFolder, 1, 0));
-    EXPECT_EQ(ExtractBytes(MakePackage("", "", entries, 1)), PkgOk);
+    EXPECT_EQ(ExtractBytes(MakePackage("", "", entries, 1)), PkgErrCreate);
     ExpectNothingOutsideTarget();
+}
+
+TEST_F(PackageReaderTest, TheFirstFailureEndsTheExtraction) {
+    const PackageEntry first = MakeEntry("a", EntryFile, 0, 16);
+    const PackageEntry last = MakeEntry("z", EntryFile, 0, 16);
+    struct Case {
+        std::vector<PackageEntry> entries;
+        int result;
+        size_t made; // entries made before the failure
+    };
+    const std::vector<Case> cases = {
+        // A name longer than the file system allows.
+        {{first, MakeEntry(std::string(300, 'n'), EntryFile, 0, 16), last}, PkgErrCreate, 1},
+        // A file and a folder of one name.
+        {{first, MakeEntry("a", EntryFolder, 1, 0), MakeEntry("f", EntryFile, 0, 16), last}, PkgErrCreate, 1},
+        // A nested failure: the folder's remaining entries are not taken for
+        // the parent's.
+        {{first, MakeEntry("d", EntryFolder, 2, 0), MakeEntry("..", EntryFile, 0, 16),
+          MakeEntry("after", EntryFile, 0, 16), last},
+         PkgErrFormat, 2},
+    };
+    for (const Case& test : cases) {
+        EXPECT_EQ(ExtractBytes(MakePackage("", "", test.entries, 3)), test.result) << test.entries[1].name;
+        EXPECT_EQ(Tree(target()).size(), test.made) << test.entries[1].name;
+        fs::remove_all(target());
+    }
+}
+
+TEST_F(PackageReaderTest, ClaimsBeyondWhatTheFileHoldsAreRefused) {
+    // A sparse 64 GiB file whose directory starts at the data: refused, with
+    // no allocation of its size.
+    std::string bytes = MakePackage("", "", {}, 1);
+    WriteWholeFile(package(), bytes.substr(0, 16));
+    fs::resize_file(package(), uint64_t{64} << 30);
+    std::string trailer = bytes.substr(bytes.size() - 28);
+    {
+        std::ofstream file(package(), std::ios::binary | std::ios::in | std::ios::out | std::ios::ate);
+        file << trailer;
+    }
+    PackageReader reader;
+    EXPECT_EQ(reader.Extract(target(), package(), ExtractMakeRoot), PkgErrFormat);
+    fs::remove(package());
+
+    // Many entries sharing one run of bytes write no more than the package's size.
+    const std::string data(65536, 'd');
+    std::vector<PackageEntry> entries;
+    for (int i = 0; i < 50; ++i) {
+        entries.push_back(MakeEntry("f" + std::to_string(i), EntryFile, 65536, 16));
+    }
+    bytes = MakePackage("", data, entries, 50);
+    EXPECT_EQ(ExtractBytes(bytes), PkgErrFormat);
+    size_t total = 0;
+    for (const auto& [name, content] : Tree(target())) {
+        total += content.size();
+    }
+    EXPECT_LE(total, bytes.size());
 }
 
 TEST_F(PackageReaderTest, BrokenDirectories) {

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <sys/stat.h>
 
 namespace {
@@ -32,6 +33,13 @@ protected:
         records = writer.Records();
         problems = writer.Problems();
         return result;
+    }
+
+    // A failed pack leaves no file of its own making beside the output.
+    void ExpectNoStrayFiles() const {
+        for (const auto& item : fs::directory_iterator(scratch.Path())) {
+            EXPECT_NE(item.path().filename().string()[0], '.') << item.path();
+        }
     }
 
     ScratchFolder scratch;
@@ -78,12 +86,17 @@ TEST_F(PackageWriterTest, PathSpellingsGiveIdenticalOutput) {
 
 TEST_F(PackageWriterTest, EmptyFolderIsRefused) {
     EXPECT_EQ(Pack(source()), PkgErrEmptyFolder);
-    EXPECT_TRUE(ReadWholeFile(output()) == prefix + std::string("Kest Pkg V1.0\0\0\0", 16));
+    EXPECT_FALSE(fs::exists(output()));
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].path, source());
 
+    // A failed pack leaves the old magazine byte for byte.
+    WriteWholeFile(output(), "old magazine");
+    EXPECT_EQ(Pack(source()), PkgErrEmptyFolder);
     EXPECT_EQ(Pack(scratch / "missing"), PkgErrEmptyFolder);
     EXPECT_EQ(Pack(""), PkgErrEmptyFolder);
+    EXPECT_EQ(ReadWholeFile(output()), "old magazine");
+    ExpectNoStrayFiles();
 }
 
 TEST_F(PackageWriterTest, FolderOfEmptyFolders) {
@@ -141,22 +154,52 @@ TEST_F(PackageWriterTest, TransferSizeBoundaries) {
     EXPECT_EQ(written.substr(0, 13), "Kest Pkg V1.0");
 }
 
-TEST_F(PackageWriterTest, UnreadableFileIsRecordedWithItsError) {
+TEST_F(PackageWriterTest, OnlyRegularFilesAndFoldersArePacked) {
     WriteWholeFile(source() + "/good", "g");
-    WriteWholeFile(source() + "/secret", "s");
-    fs::create_directory(source() + "/folder-link-target");
-    fs::create_directory_symlink(source() + "/folder-link-target", source() + "/link");
-    ::chmod((source() + "/secret").c_str(), 0);
-    const bool canReadAnyway = ::geteuid() == 0; // root reads whatever the bits say
+    WriteWholeFile(scratch / "outside", "not yours");
+    fs::create_directories(source() + "/sub/deeper");
+    fs::create_directory_symlink(source() + "/sub", source() + "/folder-link");
+    fs::create_symlink(scratch / "outside", source() + "/sub/file-link");
+    ASSERT_EQ(::mkfifo((source() + "/sub/deeper/fifo").c_str(), 0600), 0);
+    WriteWholeFile(output(), "old magazine");
 
-    ASSERT_EQ(Pack(source()), PkgOk);
-    // The link to a folder is packed as a file and cannot be read as one.
-    ASSERT_EQ(records.size(), 4u);
-    EXPECT_STREQ(records[1].name, "link");
-    EXPECT_EQ(records[1].size, PkgErrSource);
-    EXPECT_EQ(records[0].size, canReadAnyway ? 1 : PkgErrSource);
-    ASSERT_FALSE(problems.empty());
-    EXPECT_EQ(problems.back().path, source() + "/link");
+    // The FIFO is not waited on; each entry is named with its reason.
+    EXPECT_EQ(Pack(source()), PkgErrSource);
+    std::map<std::string, std::string> reasons;
+    for (const PackProblem& problem : problems) {
+        reasons[problem.path] = problem.reason;
+    }
+    EXPECT_EQ(reasons, (std::map<std::string, std::string>{
+                           {source() + "/folder-link", "skipped: a symbolic link"},
+                           {source() + "/sub/file-link", "skipped: a symbolic link"},
+                           {source() + "/sub/deeper/fifo", "skipped: a FIFO"}}));
+    EXPECT_EQ(ReadWholeFile(output()), "old magazine");
+    ExpectNoStrayFiles();
+}
+
+TEST_F(PackageWriterTest, UnlistableFoldersAndTooLongPathsFailThePack) {
+    // Spelled long with "./", a path passes 4095 bytes without a deep tree.
+    std::string longSource = source();
+    while (longSource.size() < 4000) {
+        longSource += "/.";
+    }
+    fs::create_directory(source() + "/" + std::string(100, 'n'));
+    WriteWholeFile(source() + "/short", "s");
+    EXPECT_EQ(Pack(longSource), PkgErrSource);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].reason, "path too long (over 4095 bytes)");
+    EXPECT_FALSE(fs::exists(output()));
+
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root lists any folder";
+    }
+    fs::remove(source() + "/" + std::string(100, 'n'));
+    fs::create_directory(source() + "/locked");
+    ::chmod((source() + "/locked").c_str(), 0);
+    EXPECT_EQ(Pack(source()), PkgErrSource);
+    ::chmod((source() + "/locked").c_str(), 0700);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].reason, "cannot open: Permission denied");
 }
 
 TEST_F(PackageWriterTest, OutputThatWouldReachTwoGibIsRefusedAndRemoved) {
@@ -168,16 +211,25 @@ TEST_F(PackageWriterTest, OutputThatWouldReachTwoGibIsRefusedAndRemoved) {
     EXPECT_FALSE(fs::exists(output()));
     ASSERT_FALSE(problems.empty());
     EXPECT_EQ(problems.back().path, source() + "/huge");
+    WriteWholeFile(output(), "old magazine");
+    EXPECT_EQ(Pack(source()), PkgErrTooLarge);
+    EXPECT_EQ(ReadWholeFile(output()), "old magazine");
+    ExpectNoStrayFiles();
 }
 
-TEST_F(PackageWriterTest, OutputInsideTheSourceIsNotPackedIntoItself) {
-    WriteWholeFile(source() + "/a", "a");
-    PackageWriter writer(self());
-    const std::string inside = source() + "/mag";
-    ASSERT_EQ(writer.Pack(source(), inside, PackCopySelf), PkgOk);
-    ASSERT_EQ(writer.Records().size(), 2u);
-    EXPECT_EQ(writer.Records()[0].size, PkgErrSource); // "mag", reversed order
-    EXPECT_LT(ReadWholeFile(inside).size(), 10000u);
+TEST_F(PackageWriterTest, OutputInsideTheSourceIsRefusedBeforeAnythingIsWritten) {
+    WriteWholeFile(source() + "/kest.xml", "<Book/>");
+    fs::create_directory(source() + "/sub");
+    fs::create_directory_symlink(source(), scratch / "alias");
+    for (const std::string& inside : {source() + "/kest.xml", source() + "/sub/mag", scratch / "alias/mag"}) {
+        PackageWriter writer(self());
+        EXPECT_EQ(writer.Pack(source(), inside, PackCopySelf), PkgErrCreate) << inside;
+        ASSERT_EQ(writer.Problems().size(), 1u);
+        EXPECT_EQ(writer.Problems()[0].reason, "is inside the folder being packed");
+    }
+    EXPECT_EQ(ReadWholeFile(source() + "/kest.xml"), "<Book/>");
+    EXPECT_FALSE(fs::exists(source() + "/sub/mag"));
+    EXPECT_FALSE(fs::exists(source() + "/mag"));
 }
 
 TEST_F(PackageWriterTest, CreateAndOpenFailures) {
@@ -187,8 +239,14 @@ TEST_F(PackageWriterTest, CreateAndOpenFailures) {
     PackageWriter writer(self());
     EXPECT_EQ(writer.Pack(source(), scratch / "missing/out", PackCopySelf), PkgErrCreate);
     EXPECT_EQ(writer.Pack(source(), "", PackCopySelf), PkgErrCreate);
-    // A full disk: the failure is reported, never success.
+    // A full disk: the failure is reported, never success; the device,
+    // written in place, keeps its permission bits.
+    struct stat before {};
+    struct stat after {};
+    ASSERT_EQ(::stat("/dev/full", &before), 0);
     EXPECT_EQ(writer.Pack(source(), "/dev/full", PackCopySelf), PkgErrWrite);
+    ASSERT_EQ(::stat("/dev/full", &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
 }
 
 TEST_F(PackageWriterTest, DebugLogLinesPerRecord) {
@@ -203,6 +261,26 @@ TEST_F(PackageWriterTest, DebugLogLinesPerRecord) {
     ::unsetenv("tmp");
     const std::string run = "pk: a 3\npk: e -6\n\n\n\n";
     EXPECT_EQ(ReadWholeFile(logFolder + "/debug.log"), run + run);
+}
+
+TEST_F(PackageWriterTest, DebugLogHoldsOneLinePerNameAndIsNeverWrittenThroughALink) {
+    WriteWholeFile(source() + "/two\nlines\x1b[2J\\", "x");
+    const std::string logFolder = scratch / "logs";
+    fs::create_directory(logFolder);
+    ::setenv("tmp", logFolder.c_str(), 1);
+    ASSERT_EQ(Pack(source(), PackDebugLog), PkgOk);
+    EXPECT_EQ(ReadWholeFile(logFolder + "/debug.log"), "pk: two\\x0alines\\x1b[2J\\\\ 1\n\n\n\n");
+
+    // A planted link is refused, and the magazine is still written.
+    fs::remove(logFolder + "/debug.log");
+    WriteWholeFile(scratch / "victim", "precious");
+    fs::create_symlink(scratch / "victim", logFolder + "/debug.log");
+    EXPECT_EQ(Pack(source(), PackDebugLog), PkgOk);
+    ::unsetenv("tmp");
+    EXPECT_EQ(ReadWholeFile(scratch / "victim"), "precious");
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].reason, "not written: not a regular file of your own");
+    EXPECT_TRUE(fs::exists(output()));
 }
 
 } // namespace
