@@ -22,7 +22,9 @@ int RunPackerMode(const PackerOptions& options, const std::string& executablePat
         showMessage(outputPath, sourceFolder);
     }
     PackageWriter writer(executablePath);
-    const int result = writer.Pack(sourceFolder, outputPath, debug ? PackCopySelf | PackDebugLog : PackCopySelf);
+    // The arguments are the paths: quotation marks in them belong to the names.
+    const int flags = PackCopySelf | PackExactPaths | (debug ? PackDebugLog : 0);
+    const int result = writer.Pack(sourceFolder, outputPath, flags);
     if (debug) {
         showMessage(sourceFolder, outputPath);
     }

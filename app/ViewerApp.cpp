@@ -21,9 +21,27 @@ namespace {
 constexpr int kExitNoMagazine = 1;
 constexpr int kExitNoDisplay = 1;
 constexpr int kExitNoWorkspace = 1;
+constexpr int kExitDamaged = 1;
 constexpr char kPackageErrorText[] = "杂志包错误！";
 constexpr char kMessageCaption[] = "提示";
 constexpr char kManifestName[] = "kest.xml";
+
+std::string ExtractionFailure(int code) {
+    switch (code) {
+    case PkgErrOpen: return "cannot be opened";
+    case PkgErrRead: return "the magazine is cut short";
+    case PkgErrWrite: return "its files cannot be written (is the disk full?)";
+    case PkgErrCreate: return "a file or folder of the magazine cannot be made";
+    case PkgErrNoMemory: return "out of memory";
+    default: return "the magazine is damaged";
+    }
+}
+
+// The package error, with what caused it, on standard error and in the box.
+void ShowPackageError(const std::string& reason) {
+    std::fprintf(stderr, "kest: %s\n", reason.c_str());
+    ui::MessageBox((std::string(kPackageErrorText) + "\n" + reason).c_str(), kMessageCaption);
+}
 
 std::string ManifestPath(const std::string& folder) {
     return folder + platform::kPathSeparator + kManifestName;
@@ -45,17 +63,22 @@ bool ViewerApp::InitInstance() {
         // Package mode: the magazine is extracted into a Workspace of this run.
         Workspace workspace;
         if (!workspace.Create(platform::TemporaryFolder(), platform::CurrentThreadId())) {
-            const std::string reason = "cannot make the temporary folder " + workspace.Failure();
-            std::fprintf(stderr, "kest: %s\n", reason.c_str());
-            ui::MessageBox((std::string(kPackageErrorText) + "\n" + reason).c_str(), kMessageCaption);
+            ShowPackageError("cannot make the temporary folder " + workspace.Failure());
             exitStatus = kExitNoWorkspace;
             return false;
         }
-        (void)reader.Extract(workspace.Path(), packagePath, ExtractMakeRoot | ExtractTrace);
-        OpenContentFolder(workspace.Path());
-        platform::LogStartup("extracted");
-        if (!RunWindow()) {
-            exitStatus = kExitNoDisplay;
+        const int extracted = reader.Extract(workspace.Path(), packagePath, ExtractMakeRoot | ExtractTrace);
+        if (extracted != PkgOk) {
+            // A damaged magazine is not shown: its movie would fail in ways
+            // that say nothing of the cause.
+            ShowPackageError(packagePath + ": " + ExtractionFailure(extracted));
+            exitStatus = kExitDamaged;
+        } else {
+            OpenContentFolder(workspace.Path());
+            platform::LogStartup("extracted");
+            if (!RunWindow()) {
+                exitStatus = kExitNoDisplay;
+            }
         }
         if (!workspace.Delete()) {
             ui::MessageBox("删除临时目录失败！", kMessageCaption);

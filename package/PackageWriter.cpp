@@ -48,8 +48,9 @@ int PackageWriter::Pack(const std::string& sourceFolder, const std::string& outp
     records.clear();
     problems.clear();
     walkError = PkgOk;
-    outputName = WithoutQuotes(outputPath);
-    const std::string sourcePath = WithoutQuotes(sourceFolder);
+    const bool exact = (flags & PackExactPaths) != 0;
+    outputName = exact ? outputPath : WithoutQuotes(outputPath);
+    const std::string sourcePath = exact ? sourceFolder : WithoutQuotes(sourceFolder);
     transfer.reset(new (std::nothrow) char[static_cast<size_t>(transferSize)]);
     if (!transfer) {
         return Fail(PkgErrNoMemory, outputName, "out of memory");

@@ -13,6 +13,8 @@
 
 inline constexpr int PackCopySelf = 1;
 inline constexpr int PackDebugLog = 8;
+// Both paths are used exactly as given: no quotation mark is removed.
+inline constexpr int PackExactPaths = 16;
 
 // Why something could not be packed: the path concerned and a short reason.
 struct PackProblem {
@@ -25,7 +27,7 @@ public:
     explicit PackageWriter(std::string ownExecutablePath);
 
     // Packs every file and folder below `sourceFolder` into `outputPath`.
-    // Quotation marks are removed from both paths. Only regular files and
+    // Quotation marks are removed from both paths, unless PackExactPaths. Only regular files and
     // folders are packed, and no link below the source folder is followed:
     // anything else, and anything that cannot be read, is listed in
     // Problems() and fails the pack. 0 on success, else a PkgErr code.

@@ -150,4 +150,21 @@ TEST_F(PackerModeTest, MagazinesThatWouldNotOpenAreWarnedAbout) {
     }
 }
 
+// Every argument is one path, whatever blanks or quotation marks it holds.
+TEST_F(PackerModeTest, ArgumentsAreTakenWhole) {
+    WriteWholeFile(scratch / "precious", "keep me");
+    fs::create_directory(scratch / "My \"best\" mag");
+    WriteWholeFile(scratch / "My \"best\" mag/a.txt", "a");
+    EXPECT_EQ(Kest("-q -o " + Quoted("\"precious copy\"") + " -p " + Quoted(source())).status, 0);
+    EXPECT_EQ(ReadWholeFile(scratch / "precious"), "keep me");
+    EXPECT_TRUE(fs::exists(scratch / "precious copy"));
+
+    EXPECT_EQ(Kest("-q -o " + Quoted("a\" -o \"injected") + " -p " + Quoted("My \"best\" mag")).status, 0);
+    EXPECT_FALSE(fs::exists(scratch / "injected"));
+    fs::rename(scratch / "a\" -o \"injected", scratch / "quoted");
+    PackageReader reader;
+    ASSERT_EQ(reader.Extract(scratch / "out", scratch / "quoted", ExtractMakeRoot), PkgOk);
+    EXPECT_EQ(ReadWholeFile(scratch / "out/a.txt"), "a");
+}
+
 } // namespace
