@@ -29,8 +29,7 @@ ViewerDialog::ViewerDialog(ui::WindowSystem& system, std::string folder, BookSet
 }
 
 std::string ViewerDialog::ContentPath(const std::string& name) const {
-    std::string path = contentFolder + platform::kPathSeparator + name;
-    return path.size() < kViewerPathSize ? path : std::string();
+    return contentFolder + platform::kPathSeparator + name;
 }
 
 ui::Control& ViewerDialog::ControlAt(LayoutSlot slot) {
@@ -110,12 +109,12 @@ bool ViewerDialog::OnInitDialog() {
 
     const std::string backgroundPath = ContentPath("resource/bgimg.jpg");
     hasBackground = false;
-    if (!backgroundPath.empty() && platform::FileExists(backgroundPath.c_str())) {
+    if (platform::FileExists(backgroundPath.c_str())) {
         hasBackground = background.LoadFile(backgroundPath.c_str());
     }
 
     const std::string moviePath = ContentPath(book.entrance);
-    if (moviePath.empty() || !platform::FileExists(moviePath.c_str())) {
+    if (!platform::FileExists(moviePath.c_str())) {
         MessageBox(kPackageErrorText, kMessageCaption);
         EndDialog(kViewerPackageError);
     }

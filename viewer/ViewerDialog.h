@@ -30,8 +30,6 @@ inline constexpr int kViewerBackgroundTimer = 100;
 inline constexpr unsigned kViewerBackgroundDelay = 300;
 // What DoModal returns when the magazine's entrance movie is missing.
 inline constexpr int kViewerPackageError = -2;
-// The longest path the window builds, its terminating NUL included.
-inline constexpr size_t kViewerPathSize = 1024;
 
 class ViewerDialog : public ui::Dialog {
 public:
@@ -73,7 +71,7 @@ private:
     void ApplyLayout(const Layout& layout);
     void CreateControls();
     void PlaceButtons(int width);
-    // content folder + separator + `name`; empty when it would not fit.
+    // content folder + separator + `name`.
     std::string ContentPath(const std::string& name) const;
     void ReplyToMovie(const char* reply);
 
