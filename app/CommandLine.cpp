@@ -11,6 +11,10 @@ const char kUsageText[] =
     "         -q  no warnings about a magazine that would not open\n"
     "       kest MAGAZINE\n"
     "         read a magazine file with this program\n"
+    "       kest -l MAGAZINE\n"
+    "         list the files and folders a magazine file holds\n"
+    "       kest -x MAGAZINE -d FOLDER\n"
+    "         extract them into FOLDER (made, or empty)\n"
     "       kest --help | --version\n"
     "run a magazine file without arguments to read it\n";
 
@@ -30,6 +34,13 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
         command.action = Action::Help;
     } else if (arguments.size() == 1 && arguments[0] == "--version") {
         command.action = Action::Version;
+    } else if (arguments.size() == 2 && arguments[0] == "-l") {
+        command.action = Action::List;
+        command.magazine = arguments[1];
+    } else if (arguments.size() == 4 && arguments[0] == "-x" && arguments[2] == "-d") {
+        command.action = Action::Extract;
+        command.magazine = arguments[1];
+        command.folder = arguments[3];
     } else if (arguments.size() == 1 && !arguments[0].empty() && !arguments[0].starts_with('-')) {
         command.action = Action::Open;
         command.magazine = arguments[0];

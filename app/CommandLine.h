@@ -9,11 +9,12 @@
 
 namespace app {
 
-enum class Action { View, Open, Pack, Help, Version, Usage };
+enum class Action { View, Open, Pack, List, Extract, Help, Version, Usage };
 
 struct CommandLine {
     Action action = Action::Usage;
-    std::string magazine; // Open
+    std::string magazine; // Open, List, Extract
+    std::string folder;   // Extract
     PackerOptions pack;   // Pack
 };
 

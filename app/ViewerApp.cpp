@@ -1,5 +1,6 @@
 #include "app/ViewerApp.h"
 
+#include "app/PackageErrors.h"
 #include "app/Workspace.h"
 #include "package/PackageReader.h"
 #include "platform/FileSystem.h"
@@ -25,17 +26,6 @@ constexpr int kExitDamaged = 1;
 constexpr char kPackageErrorText[] = "杂志包错误！";
 constexpr char kMessageCaption[] = "提示";
 constexpr char kManifestName[] = "kest.xml";
-
-std::string ExtractionFailure(int code) {
-    switch (code) {
-    case PkgErrOpen: return "cannot be opened";
-    case PkgErrRead: return "the magazine is cut short";
-    case PkgErrWrite: return "its files cannot be written (is the disk full?)";
-    case PkgErrCreate: return "a file or folder of the magazine cannot be made";
-    case PkgErrNoMemory: return "out of memory";
-    default: return "the magazine is damaged";
-    }
-}
 
 // The package error, with what caused it, on standard error and in the box.
 void ShowPackageError(const std::string& reason) {

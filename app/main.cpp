@@ -1,7 +1,8 @@
 // Without arguments the program shows the magazine it carries (or that lies
-// beside it); with arguments it packs, opens another magazine file, or says
-// how it is used.
+// beside it); with arguments it packs, opens, lists or extracts another
+// magazine file, or says how it is used.
 #include "app/CommandLine.h"
+#include "app/MagazineFiles.h"
 #include "app/PackerMode.h"
 #include "app/TerminationSignals.h"
 #include "app/ViewerApp.h"
@@ -39,6 +40,10 @@ int main(int argc, char** argv) {
                                   [](const std::string& text, const std::string& caption) {
                                       ui::MessageBox(text.c_str(), caption.c_str());
                                   });
+    case app::Action::List:
+        return app::ListMagazine(command.magazine);
+    case app::Action::Extract:
+        return app::ExtractMagazine(command.magazine, command.folder);
     case app::Action::Help:
         std::fputs(app::kUsageText, stdout);
         return 0;

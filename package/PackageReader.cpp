@@ -46,35 +46,41 @@ int PackageReader::Probe(const std::string& path) {
     return result;
 }
 
+int PackageReader::OpenPackage(const std::string& packagePath) {
+    if (!package.Open(WithoutQuotes(packagePath).c_str(), "rb")) {
+        return PkgErrOpen;
+    }
+    int result = CheckTrailer();
+    if (result == PkgOk) {
+        result = CheckHeader();
+    }
+    if (result == PkgOk) {
+        result = ReadDirectory();
+    }
+    return result;
+}
+
 int PackageReader::Extract(const std::string& targetFolder, const std::string& packagePath,
                            int flags) {
     transfer.reset(new (std::nothrow) char[static_cast<size_t>(transferSize)]);
     if (!transfer) {
         return PkgErrNoMemory;
     }
-    int result = PkgOk;
-    if (!package.Open(WithoutQuotes(packagePath).c_str(), "rb")) {
-        result = PkgErrOpen;
-    }
-    if (result == PkgOk) {
-        result = CheckTrailer();
-    }
-    if (result == PkgOk) {
-        result = CheckHeader();
-    }
+    int result = OpenPackage(packagePath);
     if (result == PkgOk && (flags & ExtractMakeRoot)) {
         result = MakeFolderPath(targetFolder);
-    }
-    if (result == PkgOk) {
-        result = ReadDirectory();
     }
     if (result == PkgOk && (flags & ExtractTrace)) {
         result = TraceDirectory();
     }
     if (result == PkgOk) {
         dataMissing = false;
+        bytesWritten = 0;
         uint64_t cursor = 0;
-        result = ExtractFolder(WithoutQuotes(targetFolder), cursor, trailer.count);
+        result = WalkFolder(WithoutQuotes(targetFolder), cursor, trailer.count,
+                            [this](const std::string& path, const Entry& entry) {
+                                return entry.type == EntryFolder ? MakeFolderPath(path) : ExtractFile(path, entry);
+                            });
         // Missing bytes did not stop the extraction, so they came first.
         if (dataMissing) {
             result = PkgErrRead;
@@ -82,6 +88,20 @@ int PackageReader::Extract(const std::string& targetFolder, const std::string& p
     }
     package.Close();
     transfer.reset();
+    return result;
+}
+
+int PackageReader::List(const std::string& packagePath, const std::function<void(const ListedEntry&)>& each) {
+    int result = OpenPackage(packagePath);
+    if (result == PkgOk) {
+        uint64_t cursor = 0;
+        result = WalkFolder("", cursor, trailer.count, [&each](const std::string& path, const Entry& entry) {
+            const bool isFolder = entry.type == EntryFolder;
+            each({path.substr(1), isFolder, isFolder ? 0 : std::max<int64_t>(entry.size, 0)});
+            return PkgOk;
+        });
+    }
+    package.Close();
     return result;
 }
 
@@ -134,7 +154,8 @@ int PackageReader::TraceDirectory() {
     return PkgOk;
 }
 
-int PackageReader::ExtractFolder(const std::string& basePath, uint64_t& cursor, int32_t count) {
+int PackageReader::WalkFolder(const std::string& basePath, uint64_t& cursor, int32_t count,
+                              const Visit& visit) {
     for (int32_t i = 0; i < count; ++i) {
         if (cursor >= recordCount) {
             return PkgErrFormat; // the counts promise more records than there are
@@ -147,17 +168,11 @@ int PackageReader::ExtractFolder(const std::string& basePath, uint64_t& cursor, 
         if (!IsSafeName(entry.name) || (entry.type != EntryFile && entry.type != EntryFolder)) {
             return PkgErrFormat;
         }
-        int result = PkgOk;
-        if (entry.type == EntryFolder) {
-            const std::string path = basePath + platform::kPathSeparator + entry.name;
-            result = MakeFolderPath(path);
-            ++cursor;
-            if (result == PkgOk && entry.size != EmptyFolderCount) {
-                result = ExtractFolder(path, cursor, entry.size);
-            }
-        } else {
-            result = ExtractFile(basePath, entry);
-            ++cursor;
+        ++cursor;
+        const std::string path = JoinPath(basePath, entry.name);
+        int result = visit(path, entry);
+        if (result == PkgOk && entry.type == EntryFolder && entry.size != EmptyFolderCount) {
+            result = WalkFolder(path, cursor, entry.size, visit);
         }
         if (result != PkgOk) {
             return result;
@@ -166,11 +181,10 @@ int PackageReader::ExtractFolder(const std::string& basePath, uint64_t& cursor, 
     return PkgOk;
 }
 
-int PackageReader::ExtractFile(const std::string& basePath, const Entry& entry) {
+int PackageReader::ExtractFile(const std::string& path, const Entry& entry) {
     if (entry.size < 0) {
         return PkgOk; // the packer could not read this file; it holds no bytes
     }
-    const std::string path = JoinPath(basePath, entry.name);
     if (path.size() > PkgMaxPathLength) {
         return PkgErrCreate;
     }
@@ -200,6 +214,10 @@ int PackageReader::ExtractFile(const std::string& basePath, const Entry& entry) 
                 return PkgErrWrite;
             }
             written += count;
+            bytesWritten += count;
+            if (progress) {
+                progress(bytesWritten);
+            }
         }
     }
     if (!file.Close()) {

@@ -5,6 +5,8 @@
 #include "package/PackageFormat.h"
 #include "platform/FileSystem.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +27,22 @@ public:
     [[nodiscard]] int Extract(const std::string& targetFolder, const std::string& packagePath,
                               int flags);
 
+    // One entry of a package as a listing shows it.
+    struct ListedEntry {
+        std::string path; // below the package's top, names joined by '/'
+        bool isFolder;
+        int64_t size;     // a file's bytes; 0 for a folder
+    };
+
+    // Hands every entry of the package of `packagePath` to `each`, in
+    // package order, checked as extraction checks them. 0, or the first
+    // failure.
+    [[nodiscard]] int List(const std::string& packagePath,
+                           const std::function<void(const ListedEntry&)>& each);
+
+    // Told the bytes written so far while Extract runs.
+    void SetProgress(std::function<void(uint64_t done)> report) { progress = std::move(report); }
+
     // Makes the folder and its missing parents; 0 when a folder of that name
     // exists afterwards.
     [[nodiscard]] static int MakeFolderPath(const std::string& path);
@@ -38,13 +56,18 @@ private:
         uint32_t offset;
     };
 
+    // Called for each entry with its path: the base path and the names of
+    // the folders above it.
+    using Visit = std::function<int(const std::string& path, const Entry& entry)>;
+
+    int OpenPackage(const std::string& packagePath);
     int CheckTrailer();
     int CheckHeader();
     int ReadDirectory();
     int ReadEntry(uint64_t index, Entry& entry);
     int TraceDirectory();
-    int ExtractFolder(const std::string& basePath, uint64_t& cursor, int32_t count);
-    int ExtractFile(const std::string& basePath, const Entry& entry);
+    int WalkFolder(const std::string& basePath, uint64_t& cursor, int32_t count, const Visit& visit);
+    int ExtractFile(const std::string& path, const Entry& entry);
 
     PackageTrailer trailer{};
     PackageHeader header{};
@@ -62,4 +85,6 @@ private:
     uint64_t writeBudget = 0;
     // Set when a file's recorded bytes were not all there.
     bool dataMissing = false;
+    std::function<void(uint64_t)> progress;
+    uint64_t bytesWritten = 0;
 };

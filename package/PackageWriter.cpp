@@ -308,6 +308,9 @@ int PackageWriter::AppendFile(platform::FileStream& source, const std::string& p
             return walkError = Fail(PkgErrWrite, path, "cannot write its bytes: " + ErrorText(errno));
         }
         total += static_cast<int64_t>(count);
+        if (progress) {
+            progress(static_cast<uint64_t>(start + total));
+        }
         if (last) {
             return static_cast<int>(total);
         }

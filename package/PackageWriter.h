@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,10 @@ public:
     // Every problem met by the last Pack.
     const std::vector<PackProblem>& Problems() const { return problems; }
 
+    // Told the bytes written so far (the program's own copy included) while
+    // Pack runs.
+    void SetProgress(std::function<void(uint64_t done)> report) { progress = std::move(report); }
+
 private:
     int OpenOutput(const platform::Folder& source);
     // Closes the output and, when it was written beside its place, puts it
@@ -84,4 +89,5 @@ private:
     // The first fatal error met inside the walk (a failed write, an output
     // that would pass the 32-bit offsets); it ends the walk.
     int walkError = PkgOk;
+    std::function<void(uint64_t)> progress;
 };
