@@ -1,13 +1,17 @@
 #include "services/RegistryCommands.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "platform/Text.h"
 #include "unit/TestSupport.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sqlite3.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -294,6 +298,180 @@ TEST_F(RegistryCommandsTest, TwoProcessesWritingAtOnceLoseNothing) {
                       std::to_string(writer * 1000 + i));
         }
     }
+}
+
+// Runs `check` in a child process of an ordinary user (root may write
+// anything) and gives what it found wrong; empty when all was right.
+std::string AsOrdinaryUser(const std::function<std::string()>& check) {
+    int channel[2];
+    if (pipe(channel) != 0) {
+        return "no pipe";
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        constexpr uid_t kNobody = 65534;
+        std::string found = geteuid() != 0 || (setgid(kNobody) == 0 && setuid(kNobody) == 0)
+                                ? check()
+                                : "cannot become an ordinary user";
+        (void)!write(channel[1], found.data(), found.size());
+        _exit(0);
+    }
+    close(channel[1]);
+    std::string found;
+    char chunk[256];
+    for (ssize_t got; (got = read(channel[0], chunk, sizeof chunk)) > 0;) {
+        found.append(chunk, static_cast<size_t>(got));
+    }
+    close(channel[0]);
+    waitpid(child, nullptr, 0);
+    return found;
+}
+
+std::string FolderListing(const std::string& folder) {
+    std::string names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names += entry.path().filename().string() + " ";
+    }
+    return names;
+}
+
+TEST_F(RegistryCommandsTest, ARelativePathIsResolvedBeforeTheViewerChangesDirectory) {
+    const std::string started = CurrentDirectory();
+    ASSERT_EQ(MakeFolder((scratch / "start").c_str()), 0);
+    ASSERT_EQ(MakeFolder((scratch / "workspace").c_str()), 0);
+    ASSERT_EQ(ChangeDirectory((scratch / "start").c_str()), 0);
+    {
+        ScopedEnvironment relative("KEST_REGISTRY", "registry.sqlite");
+        FixRegistryDatabasePath();
+        ASSERT_EQ(ChangeDirectory((scratch / "workspace").c_str()), 0);
+        EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Page|7"), "regwritesuccess");
+        EXPECT_TRUE(PathExists((scratch / "start/registry.sqlite").c_str()));
+    }
+    ASSERT_EQ(ChangeDirectory((scratch / "start").c_str()), 0);
+    ASSERT_EQ(MakeFolder((scratch / "start/home").c_str()), 0);
+    {
+        ScopedEnvironment noOverride("KEST_REGISTRY", nullptr);
+        ScopedEnvironment noConfig("XDG_CONFIG_HOME", nullptr);
+        ScopedEnvironment home("HOME", "home");
+        FixRegistryDatabasePath();
+        ASSERT_EQ(ChangeDirectory((scratch / "workspace").c_str()), 0);
+        EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Page|8"), "regwritesuccess");
+        EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Page"), "8");
+        EXPECT_TRUE(PathExists((scratch / "start/home/.config/kest/registry.sqlite").c_str()));
+    }
+    EXPECT_EQ(FolderListing(scratch / "workspace"), "");
+    UnfixRegistryDatabasePath();
+    ASSERT_EQ(ChangeDirectory(started.c_str()), 0);
+}
+
+TEST_F(RegistryCommandsTest, ARegistryTheUserMayOnlyReadIsReadAndNeverWritten) {
+    EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Page|12"), "regwritesuccess");
+    const std::string folder = scratch / "shared";
+    ASSERT_EQ(MakeFolder(folder.c_str()), 0);
+    const std::string shared = folder + "/registry.sqlite";
+    ASSERT_EQ(std::rename(database.c_str(), shared.c_str()), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(scratch.Path().c_str(), 0755), 0);
+    const std::string before = ReadWholeFile(shared);
+    ScopedEnvironment readOnly("KEST_REGISTRY", shared.c_str());
+    // In a folder the user may write, and in one the user may not.
+    for (const mode_t folderMode : {0777, 0555}) {
+        ASSERT_EQ(chmod(folder.c_str(), folderMode), 0);
+        EXPECT_EQ(AsOrdinaryUser([] {
+                      std::string found;
+                      if (Read("HKEY_CURRENT_USER|Software\\Demo|Page") != "12") {
+                          found += "not read; ";
+                      }
+                      if (Write("HKEY_CURRENT_USER|Software\\Demo|Page|13") != "regwritefail" ||
+                          Write("HKEY_CURRENT_USER|Software\\Other|Page|1") != "regwritefail") {
+                          found += "written; ";
+                      }
+                      return found;
+                  }),
+                  "");
+        EXPECT_EQ(FolderListing(folder), "registry.sqlite ");
+        EXPECT_EQ(ReadWholeFile(shared), before);
+    }
+}
+
+TEST_F(RegistryCommandsTest, AnEmptyFileOrALinkToOneIsNeverMadeARegistry) {
+    WriteWholeFile(database, "");
+    const std::string link = scratch / "link.sqlite";
+    ASSERT_EQ(symlink(database.c_str(), link.c_str()), 0);
+    const std::string dangling = scratch / "dangling.sqlite";
+    ASSERT_EQ(symlink((scratch / "nothing.sqlite").c_str(), dangling.c_str()), 0);
+    for (const std::string& path : {database, link, dangling}) {
+        SCOPED_TRACE(path);
+        ScopedEnvironment named("KEST_REGISTRY", path.c_str());
+        EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Page|7"), "regwritefail");
+        EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Page"), "regreadfail");
+    }
+    EXPECT_EQ(ReadWholeFile(database), "");
+    EXPECT_FALSE(PathExists((scratch / "nothing.sqlite").c_str()));
+    EXPECT_EQ(FolderListing(scratch.Path()).size(),
+              std::string("registry.sqlite link.sqlite dangling.sqlite ").size());
+}
+
+// "中文" in code page 936 and in UTF-8.
+const std::string kGbk = "\xD6\xD0\xCE\xC4";
+const std::string kUtf8 = "\xE4\xB8\xAD\xE6\x96\x87";
+
+class RegistryAcrossLocales : public RegistryCommandsTest {
+protected:
+    ~RegistryAcrossLocales() override { SetHostEncoding("UTF-8"); }
+};
+
+TEST_F(RegistryAcrossLocales, TextWrittenUnderOneLocaleReadsUnderAnother) {
+    SetHostEncoding("GBK");
+    EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Title|" + kGbk), "regwritesuccess");
+    SetHostEncoding("UTF-8");
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Title"), kUtf8);
+    // The same text again is no change; the value keeps its bytes.
+    EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Title|" + kUtf8), "regwritesuccess");
+    EXPECT_EQ(Query("Software\\Demo", "Title")->bytes, kUtf8 + '\0');
+    EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Other|" + kUtf8 + "\xF0\x9F\x98\x80"),
+              "regwritesuccess");
+    SetHostEncoding("GBK");
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Title"), kGbk);
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Other"), kGbk + "?");
+    // Numbers and raw bytes are never converted.
+    Store("Software\\Demo", "Number", REG_DWORD, Dword(0xD6));
+    SetHostEncoding("UTF-8");
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Number"), "\xD6");
+}
+
+TEST_F(RegistryAcrossLocales, ValuesOfEarlierRegistriesAreCodePage936AndKeepTheirBytes) {
+    // A registry as earlier versions made it: no code sets.
+    sqlite3* old = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &old), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(old,
+                           "CREATE TABLE keys(id INTEGER PRIMARY KEY, parent INTEGER NOT NULL,"
+                           " name TEXT NOT NULL COLLATE NOCASE, UNIQUE(parent, name));"
+                           "CREATE TABLE vals(key INTEGER NOT NULL, name TEXT NOT NULL COLLATE NOCASE,"
+                           " type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY(key, name))"
+                           " WITHOUT ROWID;"
+                           "INSERT INTO keys VALUES(2, 0, 'HKEY_CURRENT_USER'), (7, 2, 'Demo');"
+                           "INSERT INTO vals VALUES(7, 'Title', 1, X'D6D0CEC400'),"
+                           " (7, 'Broken', 1, X'D6D0812000');"
+                           "PRAGMA application_id = 1264939892;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Demo|Title"), kUtf8);
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Demo|Broken"), "\xE4\xB8\xAD\xEF\xBF\xBD ");
+    EXPECT_EQ(Write("HKEY_CURRENT_USER|Demo|Page|" + kUtf8), "regwritesuccess");
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Demo|Page"), kUtf8);
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Demo|Title"), kUtf8);
+    // An earlier version updating a value writes code page 936 again.
+    ASSERT_EQ(sqlite3_exec(old,
+                           "INSERT INTO vals(key, name, type, data) VALUES(7, 'Page', 1, X'CEC400')"
+                           " ON CONFLICT(key, name) DO UPDATE SET type = excluded.type,"
+                           " data = excluded.data",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(old);
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Demo|Page"), "\xE6\x96\x87");
+    EXPECT_EQ(Query("Demo", "Title")->bytes, kUtf8 + '\0');
 }
 
 } // namespace
