@@ -1,8 +1,10 @@
 #include "services/CopyFileCommand.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <cstdint>
+#include <string>
 
 namespace services {
 
@@ -17,6 +19,22 @@ void UseOurSeparator(char* path) {
             *path = platform::kPathSeparator;
         }
     }
+}
+
+// Opens the movie's source path as the host names it, or else as code page 936
+// names it: the files of magazines made on the original platform keep the
+// names of that code page.
+bool OpenSource(platform::FileStream& source, const char* path) {
+    if (source.Open(path, "rb")) {
+        return true;
+    }
+    static constexpr char kMagazineCodePage[] = "CP936";
+    if (platform::HostEncoding() == kMagazineCodePage) {
+        return false;
+    }
+    const std::string stored =
+        platform::ConvertText(path, platform::HostEncoding().c_str(), kMagazineCodePage, "?");
+    return stored != path && source.Open(stored.c_str(), "rb");
 }
 
 // True when `path` already names the file open as `source` (the same path,
@@ -55,7 +73,7 @@ const char* CopyOneFile(char* args, ReplyBuffer& reply) {
         return SetReply(reply, kReplyCopyFail);
     }
     UseOurSeparator(fields[0]);
-    if (!source.Open(fields[0], "rb") || fields[1] == nullptr) {
+    if (!OpenSource(source, fields[0]) || fields[1] == nullptr) {
         return SetReply(reply, kReplyCopyFail);
     }
     UseOurSeparator(fields[1]);
