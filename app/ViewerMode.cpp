@@ -4,6 +4,8 @@
 #include "ui/gtk/MessageBox.h"
 #include "platform/StartupLog.h"
 #include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/Text.h"
 #include "player/PlayerFiles.h"
 #include "player/WebKitPlayer.h"
 #include "ui/gtk/GtkWindowSystem.h"
@@ -32,6 +34,9 @@ std::string ManifestPath(const char* folder) {
 } // namespace
 
 void ViewerApp::RunViewerMode() {
+    // Once, before anything crosses to the movie and before the directory changes.
+    platform::ChooseHostEncoding();
+    platform::FixRegistryDatabasePath();
     PackageReader reader;
     if (reader.Probe(executablePath) == PkgOk) {
         // Package mode: the magazine is extracted into a Workspace of this run.

@@ -3,6 +3,7 @@
 #include "platform/RegistryDatabase.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -69,15 +70,44 @@ bool SplitPath(const char* path, std::vector<std::string_view>& names) {
     return true;
 }
 
+// A name as the host gives it, then as UTF-8 and as code page 936: a name
+// written under one locale is found under another, the host's own bytes first.
+struct NameForms {
+    std::string forms[3];
+};
+
+NameForms FormsOf(std::string_view name) {
+    NameForms forms{{std::string(name), std::string(name), std::string(name)}};
+    if (std::all_of(name.begin(), name.end(),
+                    [](char byte) { return static_cast<unsigned char>(byte) < 0x80; })) {
+        return forms;
+    }
+    const char* const other[] = {"UTF-8", "CP936"};
+    for (size_t i = 0; i < 2; ++i) {
+        if (auto converted = ConvertExactly(name, HostEncoding().c_str(), other[i])) {
+            forms.forms[i + 1] = std::move(*converted);
+        }
+    }
+    return forms;
+}
+
+// The forms go to ?2, ?3 and ?4; the query prefers a row by ?2.
+void BindForms(Statement& statement, const NameForms& forms) {
+    for (int i = 0; i < 3; ++i) {
+        statement.Bind(i + 2, forms.forms[i]);
+    }
+}
+
 // Walks `names` down from `key.id`. Stops at the first missing name: `found`
 // is how many names exist, and key.id is the last of them.
 LONG Walk(RegistryKey& key, const std::vector<std::string_view>& names, size_t& found) {
     found = 0;
     for (const std::string_view name : names) {
         Statement child(key.database->Handle(),
-                        "SELECT id FROM keys WHERE parent = ? AND name = ?");
+                        "SELECT id FROM keys WHERE parent = ?1 AND name IN (?2, ?3, ?4)"
+                        " ORDER BY name = ?2 DESC LIMIT 1");
         child.Bind(1, key.id);
-        child.Bind(2, name);
+        BindForms(child, FormsOf(name));
         if (!child.Step()) {
             return child.Result() == SQLITE_OK ? ERROR_SUCCESS : MapError(child.Result());
         }
@@ -184,10 +214,12 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE
     }
     Statement value(opened.database->Handle(),
                     opened.database->HasCodeSets()
-                        ? "SELECT type, data, codeset FROM vals WHERE key = ? AND name = ?"
-                        : "SELECT type, data, NULL FROM vals WHERE key = ? AND name = ?");
+                        ? "SELECT type, data, codeset FROM vals WHERE key = ?1 AND name IN"
+                          " (?2, ?3, ?4) ORDER BY name = ?2 DESC LIMIT 1"
+                        : "SELECT type, data, NULL FROM vals WHERE key = ?1 AND name IN"
+                          " (?2, ?3, ?4) ORDER BY name = ?2 DESC LIMIT 1");
     value.Bind(1, opened.id);
-    value.Bind(2, valueName == nullptr ? "" : valueName);
+    BindForms(value, FormsOf(valueName == nullptr ? "" : valueName));
     if (!value.Step()) {
         return value.Result() == SQLITE_OK ? ERROR_FILE_NOT_FOUND : MapError(value.Result());
     }
@@ -235,12 +267,26 @@ LONG RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const BY
     if (const LONG added = opened.database->AddCodeSets(); added != ERROR_SUCCESS) {
         return added;
     }
+    // A value that exists keeps the name it was written with.
+    const NameForms forms = FormsOf(valueName == nullptr ? "" : valueName);
+    std::string name = forms.forms[0];
+    Statement existing(opened.database->Handle(),
+                       "SELECT name FROM vals WHERE key = ?1 AND name IN (?2, ?3, ?4)"
+                       " ORDER BY name = ?2 DESC LIMIT 1");
+    existing.Bind(1, opened.id);
+    BindForms(existing, forms);
+    if (existing.Step()) {
+        name.assign(static_cast<const char*>(existing.Bytes(0)),
+                    static_cast<size_t>(existing.Size(0)));
+    } else if (existing.Result() != SQLITE_OK) {
+        return MapError(existing.Result());
+    }
     // A replaced row, not an updated one: see the code sets' trigger.
     Statement store(opened.database->Handle(),
                     "INSERT OR REPLACE INTO vals(key, name, type, data, codeset)"
                     " VALUES(?, ?, ?, ?, ?)");
     store.Bind(1, opened.id);
-    store.Bind(2, valueName == nullptr ? "" : valueName);
+    store.Bind(2, name);
     store.Bind(3, static_cast<int64_t>(type));
     store.BindBytes(4, data, dataSize);
     store.Bind(5, HostEncoding());

@@ -50,10 +50,15 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
-std::string ConvertText(std::string_view text, const char* from, const char* to,
-                        std::string_view replacement) {
+namespace {
+
+// Converts with iconv; each sequence that cannot be converted becomes
+// `replacement` and sets `failed`. Without a converter the text stays as it is.
+std::string Convert(std::string_view text, const char* from, const char* to,
+                    std::string_view replacement, bool& failed) {
     iconv_t converter = iconv_open(to, from);
     if (converter == reinterpret_cast<iconv_t>(-1)) {
+        failed = true;
         return std::string(text);
     }
     const bool fromUtf8 = NamesUtf8(from);
@@ -69,6 +74,7 @@ std::string ConvertText(std::string_view text, const char* from, const char* to,
         output.append(chunk, sizeof chunk - outLeft);
         if (result == static_cast<size_t>(-1) && errno != E2BIG) {
             // EILSEQ, or EINVAL for a sequence cut off at the end.
+            failed = true;
             output.append(replacement);
             const size_t step = std::min(FailedLength(in, inLeft, fromUtf8), inLeft);
             in += step;
@@ -77,6 +83,23 @@ std::string ConvertText(std::string_view text, const char* from, const char* to,
     }
     iconv_close(converter);
     return output;
+}
+
+} // namespace
+
+std::string ConvertText(std::string_view text, const char* from, const char* to,
+                        std::string_view replacement) {
+    bool failed = false;
+    return Convert(text, from, to, replacement, failed);
+}
+
+std::optional<std::string> ConvertExactly(std::string_view text, const char* from, const char* to) {
+    bool failed = false;
+    std::string converted = Convert(text, from, to, {}, failed);
+    if (failed) {
+        return std::nullopt;
+    }
+    return converted;
 }
 
 std::string AnsiToUtf8(std::string_view ansi) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -76,5 +77,7 @@ std::string Utf8ToHost(std::string_view utf8);
 // valid, or a character the target cannot hold, becomes `replacement`.
 std::string ConvertText(std::string_view text, const char* from, const char* to,
                         std::string_view replacement);
+// The same, or nothing when any part of the text cannot be converted.
+std::optional<std::string> ConvertExactly(std::string_view text, const char* from, const char* to);
 
 } // namespace platform

@@ -420,16 +420,41 @@ const std::string kUtf8 = "\xE4\xB8\xAD\xE6\x96\x87";
 class RegistryAcrossLocales : public RegistryCommandsTest {
 protected:
     ~RegistryAcrossLocales() override { SetHostEncoding("UTF-8"); }
+
+    // Every value's name and bytes as the file holds them.
+    std::string StoredBytes() const {
+        sqlite3* db = nullptr;
+        std::string rows;
+        sqlite3_open(database.c_str(), &db);
+        sqlite3_stmt* all = nullptr;
+        sqlite3_prepare_v2(db, "SELECT name, data FROM vals", -1, &all, nullptr);
+        while (sqlite3_step(all) == SQLITE_ROW) {
+            rows += std::string(reinterpret_cast<const char*>(sqlite3_column_text(all, 0))) + "=" +
+                    std::string(static_cast<const char*>(sqlite3_column_blob(all, 1)),
+                                static_cast<size_t>(sqlite3_column_bytes(all, 1)));
+        }
+        sqlite3_finalize(all);
+        sqlite3_close(db);
+        return rows;
+    }
 };
 
 TEST_F(RegistryAcrossLocales, TextWrittenUnderOneLocaleReadsUnderAnother) {
+    // Key "软件" and value "标题", in code page 936 and in UTF-8.
+    const std::string gbkNames = "HKEY_CURRENT_USER|\xC8\xED\xBC\xFE|\xB1\xEA\xCC\xE2|";
+    const std::string utf8Names =
+        "HKEY_CURRENT_USER|\xE8\xBD\xAF\xE4\xBB\xB6|\xE6\xA0\x87\xE9\xA2\x98|";
     SetHostEncoding("GBK");
-    EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Title|" + kGbk), "regwritesuccess");
+    EXPECT_EQ(Write(gbkNames + kGbk), "regwritesuccess");
     SetHostEncoding("UTF-8");
-    EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Title"), kUtf8);
-    // The same text again is no change; the value keeps its bytes.
+    EXPECT_EQ(Read(utf8Names), kUtf8);
+    // The same text again is no change; a new text replaces the value that
+    // has that name in either encoding.
+    EXPECT_EQ(Write(utf8Names + kUtf8), "regwritesuccess");
+    EXPECT_EQ(StoredBytes(), "\xB1\xEA\xCC\xE2=" + kGbk + '\0');
+    EXPECT_EQ(Write(utf8Names + "7"), "regwritesuccess");
+    EXPECT_EQ(StoredBytes(), "\xB1\xEA\xCC\xE2=7" + std::string(1, '\0'));
     EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Title|" + kUtf8), "regwritesuccess");
-    EXPECT_EQ(Query("Software\\Demo", "Title")->bytes, kUtf8 + '\0');
     EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Other|" + kUtf8 + "\xF0\x9F\x98\x80"),
               "regwritesuccess");
     SetHostEncoding("GBK");
