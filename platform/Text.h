@@ -27,11 +27,14 @@ inline bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE
 inline int32_t CharLength(const char* at, Encoding encoding,
                           int32_t left = std::numeric_limits<int32_t>::max()) {
     const auto lead = static_cast<unsigned char>(at[0]);
-    if (lead < 0x80 || left < 2) {
+    if (lead < 0x80) {
         return 1;
     }
     if (encoding == Encoding::Cp936) {
-        return IsLeadByte(lead) && at[1] != 0 ? 2 : 1;
+        return IsLeadByte(lead) && left >= 2 && at[1] != 0 ? 2 : 1;
+    }
+    if (left < 2) {
+        return 1;
     }
     const int32_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
                            : lead >= 0xE0 && lead <= 0xEF ? 3
