@@ -55,11 +55,12 @@ LONG Resolve(HKEY key, bool forWriting, REGSAM needed, RegistryKey& resolved) {
     return ERROR_SUCCESS;
 }
 
-// Key names of a '\'-joined path; false for an empty or overlong name.
+// Key names of a '\'-joined path; false for an empty or overlong name. A '\'
+// that is the second byte of a character separates nothing.
 bool SplitPath(const char* path, std::vector<std::string_view>& names) {
     std::string_view rest = path == nullptr ? std::string_view() : std::string_view(path);
     while (!rest.empty()) {
-        const size_t end = rest.find('\\');
+        const size_t end = FindCharacter(rest, '\\', HostStepping());
         const std::string_view name = rest.substr(0, end);
         if (name.empty() || name.size() > kMaxKeyNameLength) {
             return false;

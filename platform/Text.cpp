@@ -87,6 +87,17 @@ std::string Convert(std::string_view text, const char* from, const char* to,
 
 } // namespace
 
+size_t FindCharacter(std::string_view text, char wanted, Encoding encoding) {
+    const auto size = static_cast<int32_t>(std::min<size_t>(text.size(), INT32_MAX));
+    for (int32_t at = 0; at < size;) {
+        if (text[static_cast<size_t>(at)] == wanted) {
+            return static_cast<size_t>(at);
+        }
+        at += CharLength(text.data() + at, encoding, size - at);
+    }
+    return std::string_view::npos;
+}
+
 std::string ConvertText(std::string_view text, const char* from, const char* to,
                         std::string_view replacement) {
     bool failed = false;
@@ -131,6 +142,11 @@ void SetHostEncoding(const char* codeSet) { HostEncodingSlot() = HostEncodingFor
 const std::string& HostEncoding() { return HostEncodingSlot(); }
 
 bool HostIsUtf8() { return HostEncoding() == kUtf8; }
+
+Encoding HostStepping() {
+    return HostEncoding() == kCp936 || HostEncoding() == "GB18030" ? Encoding::Cp936
+                                                                    : Encoding::Utf8;
+}
 
 std::string HostToUtf8(std::string_view host) {
     // The player takes only valid UTF-8: stray bytes (a value of raw bytes,

@@ -53,6 +53,10 @@ inline int32_t CharLength(const char* at, Encoding encoding,
 
 bool IsValidUtf8(std::string_view text);
 
+// Offset of the first `wanted` ASCII byte that begins a character of `text`
+// (not the second byte of one), or npos.
+size_t FindCharacter(std::string_view text, char wanted, Encoding encoding);
+
 // Code page 936 to UTF-8. A byte sequence that is not valid GBK becomes U+FFFD.
 std::string AnsiToUtf8(std::string_view ansi);
 
@@ -71,6 +75,10 @@ void ChooseHostEncoding();
 void SetHostEncoding(const char* codeSet);
 const std::string& HostEncoding();
 bool HostIsUtf8();
+// How the host's text is stepped by characters: by code page 936 under the
+// GBK family, where the second byte of a character may be '\\'; else as
+// UTF-8, which never takes an ASCII byte into a character.
+Encoding HostStepping();
 
 // Between the host's encoding and UTF-8; unchanged when the host speaks UTF-8.
 std::string HostToUtf8(std::string_view host);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace services {
 
@@ -12,12 +13,18 @@ namespace {
 
 constexpr size_t kTransferBufferSize = 1024;
 
-// Movies name paths with '\'.
+// Movies name paths with '\'; one that is the second byte of a character
+// stays.
 void UseOurSeparator(char* path) {
-    for (; *path != '\0'; ++path) {
-        if (*path == '\\') {
-            *path = platform::kPathSeparator;
+    const std::string_view whole = path;
+    for (size_t at = 0;;) {
+        const size_t found =
+            platform::FindCharacter(whole.substr(at), '\\', platform::HostStepping());
+        if (found == std::string_view::npos) {
+            return;
         }
+        at += found;
+        path[at++] = platform::kPathSeparator;
     }
 }
 

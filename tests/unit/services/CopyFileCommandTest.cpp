@@ -97,10 +97,12 @@ TEST_F(CopyFileCommandTest, ChineseNamesInTheHostsEncodingAndInCodePage936) {
     WriteWholeFile(scratch / storedCover, "gbk");
     EXPECT_EQ(Copy(scratch / cover + "|" + pictures + "/" + cover), "copyfilesuccess");
     EXPECT_EQ(ReadWholeFile(pictures + "/" + cover), "gbk");
-    // Under a GBK locale the names are those of the code page already.
+    // Under a GBK locale the names are those of the code page already, and
+    // a '\\' that ends a character ("乗") separates no folders.
     platform::SetHostEncoding("GBK");
-    EXPECT_EQ(Copy(scratch / storedCover + "|" + scratch / storedCover + ".copy"), "copyfilesuccess");
+    EXPECT_EQ(Copy(scratch / storedCover + "|" + scratch / "\x81\\.copy"), "copyfilesuccess");
     platform::SetHostEncoding("UTF-8");
+    EXPECT_EQ(ReadWholeFile(scratch / "\x81\\.copy"), "gbk");
 }
 
 } // namespace

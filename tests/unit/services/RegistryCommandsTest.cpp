@@ -460,6 +460,10 @@ TEST_F(RegistryAcrossLocales, TextWrittenUnderOneLocaleReadsUnderAnother) {
     SetHostEncoding("GBK");
     EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Title"), kGbk);
     EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Other"), kGbk + "?");
+    // A '\\' that ends a character ("乗") separates no keys.
+    EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\\x81\\|Page|1"), "regwritesuccess");
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\\x81\\"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\\x81"));
     // Numbers and raw bytes are never converted.
     Store("Software\\Demo", "Number", REG_DWORD, Dword(0xD6));
     SetHostEncoding("UTF-8");
