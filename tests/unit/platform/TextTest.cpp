@@ -52,13 +52,4 @@ TEST(Text, StepsNeverTakeAnAsciiByteOfUtf8) {
     EXPECT_EQ(CharLength("\xD6\xD0", Encoding::Cp936, 1), 1);
 }
 
-TEST(Text, ConversionsThroughTheHostsEncoding) {
-    SetHostEncoding("GBK");
-    EXPECT_EQ(Utf8ToHost("\xE4\xB8\xAD\xF0\x9F\x98\x80!"), "\xD6\xD0?!");
-    EXPECT_EQ(HostToUtf8("\xD6\xD0\x81!"), "\xE4\xB8\xAD\xEF\xBF\xBD!");
-    SetHostEncoding("UTF-8");
-    EXPECT_EQ(Utf8ToHost("\xE4\xB8\xAD"), "\xE4\xB8\xAD");
-    EXPECT_EQ(HostToUtf8("\xD6\xD0!"), "\xEF\xBF\xBD\xEF\xBF\xBD!");
-}
-
 } // namespace
