@@ -7,6 +7,8 @@
 #include "app/TerminationSignals.h"
 #include "app/ViewerApp.h"
 #include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/Text.h"
 #include "player/WebKitPlayer.h"
 #include "ui/Bitmap.h"
 #include "ui/gtk/MessageBox.h"
@@ -19,6 +21,8 @@ constexpr int kExitUsage = 2;
 
 int RunViewer(const std::string& executablePath, const std::string& magazinePath) {
     app::TerminationSignals signals;
+    // Once, before anything crosses to the movie and before the directory changes.
+    platform::FixRegistryDatabasePath();
     player::PrepareProcess();
     ui::RegisterBuiltInBitmaps();
     app::ViewerApp viewer(executablePath, magazinePath, signals);
@@ -29,6 +33,7 @@ int RunViewer(const std::string& executablePath, const std::string& magazinePath
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::ChooseHostEncoding();
     const std::string executablePath = platform::ExecutablePath();
     const app::CommandLine command = app::ReadCommandLine({argv + 1, argv + argc});
     switch (command.action) {

@@ -23,6 +23,7 @@ std::vector<std::string> NamesInTag(const MarkupDoc& doc, int32_t index, size_t 
     const ElementRecord& record = doc.Record(index);
     ScanCursor cursor;
     cursor.text = doc.Text().c_str();
+    cursor.encoding = doc.TextEncoding();
     cursor.next = record.start + 1;
     std::vector<std::string> names;
     while (names.size() < limit && cursor.next < record.start + record.StartTagLength() &&

@@ -1,6 +1,7 @@
 // The document's life cycle: loading, the element table and the whole parse.
 #include "markup/MarkupDoc.h"
 
+#include "markup/DocumentEncoding.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -98,6 +99,7 @@ bool MarkupDoc::Parse() {
     resultText.clear();
     ResetPosition();
     usedCount = 1;
+    encoding = DocumentEncoding(text.c_str());
     GrowTable(static_cast<int32_t>(text.size() / 64 + 8));
     At(0) = {};
 
@@ -165,5 +167,6 @@ ScanCursor MarkupDoc::CursorAt(int32_t offset) const {
     cursor.next = offset;
     cursor.text = text.c_str();
     cursor.flags = flags;
+    cursor.encoding = encoding;
     return cursor;
 }

@@ -81,7 +81,8 @@ public:
     static bool ReadName(ScanCursor& cursor);
     static bool SkipSpace(const char* text, int32_t& offset);
     static bool NameMatches(const ScanCursor& cursor, const char* name);
-    static std::string DecodeText(const char* from, int32_t count);
+    static std::string DecodeText(const char* from, int32_t count,
+                                  platform::Encoding encoding = platform::Encoding::Cp936);
 
     const std::string& Text() const { return text; }
     const std::string& ResultText() const { return resultText; }
@@ -91,6 +92,8 @@ public:
     int32_t UsedCount() const { return usedCount; }
     int32_t NodeKind() const { return nodeKind; }
     int32_t Flags() const { return flags; }
+    // How the text is stepped, chosen by the last parse (see DocumentEncoding).
+    platform::Encoding TextEncoding() const { return encoding; }
     int32_t Capacity() const { return capacity; }
     int32_t SegmentSlots() const { return segmentSlots; }
     // Record `index`, which must be below UsedCount().
@@ -118,6 +121,7 @@ private:
     int32_t usedCount = 0;
     int32_t nodeKind = 0;
     int32_t flags = 0;
+    platform::Encoding encoding = platform::Encoding::Cp936;
     std::unique_ptr<std::unique_ptr<ElementRecord[]>[]> segments;
     int32_t capacity = 0;
     int32_t segmentSlots = 0;

@@ -35,18 +35,16 @@ bool SucceedWithOwnName(ScanCursor& cursor, int32_t nameEnd) {
     return true;
 }
 
-// Length of the character at `at` of a range of `count` bytes: a two-byte
-// character is taken whole only when both bytes lie in the range.
-int32_t CharLengthWithin(const char* from, int32_t at, int32_t count) {
-    return platform::IsLeadByte(static_cast<unsigned char>(from[at])) && at + 1 < count &&
-                   from[at + 1] != 0
-               ? 2
-               : 1;
+// Length of the character at `at` of a range of `count` bytes: a character is
+// taken whole only when all its bytes lie in the range.
+int32_t CharLengthWithin(const char* from, int32_t at, int32_t count, platform::Encoding encoding) {
+    return platform::CharLength(from + at, encoding, count - at);
 }
 
 // Decodes the character reference "&#...;" at `at` into `out`; returns the
 // offset after it, or 0 when the reference is not one this reader accepts.
-int32_t DecodeCharacterReference(const char* from, int32_t at, int32_t count, std::string& out) {
+int32_t DecodeCharacterReference(const char* from, int32_t at, int32_t count,
+                                 platform::Encoding encoding, std::string& out) {
     constexpr int32_t kMaxDigitBytes = 7;
     int32_t number = at + 2;
     int base = 10;
@@ -56,7 +54,7 @@ int32_t DecodeCharacterReference(const char* from, int32_t at, int32_t count, st
     }
     int32_t end = number;
     while (end < count && end - number < kMaxDigitBytes && from[end] != ';' && from[end] != 0) {
-        end += CharLengthWithin(from, end, count);
+        end += CharLengthWithin(from, end, count, encoding);
     }
     if (end >= count || from[end] != ';') {
         return 0;
@@ -70,7 +68,12 @@ int32_t DecodeCharacterReference(const char* from, int32_t at, int32_t count, st
     if (code >= 256) {
         return 0;
     }
-    out += static_cast<char>(code);
+    if (encoding == platform::Encoding::Utf8 && code >= 0x80) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(code);
+    }
     return end + 1;
 }
 
@@ -129,7 +132,14 @@ std::string MarkupDoc::GetAttributeOf(int32_t index, const char* name) const {
     if (!FindAttribute(cursor, name)) {
         return {};
     }
-    return DecodeText(cursor.text + cursor.nameStart, cursor.nameEnd - cursor.nameStart + 1);
+    std::string value =
+        DecodeText(cursor.text + cursor.nameStart, cursor.nameEnd - cursor.nameStart + 1, encoding);
+    // A manifest of code page 936 keeps its bytes, which also name the
+    // magazine's files; UTF-8 reaches a host of another encoding converted.
+    if (encoding == platform::Encoding::Utf8 && !platform::HostIsUtf8()) {
+        value = platform::Utf8ToHost(value);
+    }
+    return value;
 }
 
 int32_t MarkupDoc::FindChildByName(int32_t parentIndex, int32_t after, const char* name) const {
@@ -167,14 +177,15 @@ bool MarkupDoc::FindAttribute(ScanCursor& cursor, const char* name) {
             cursor.nameStart = at + 1;
             int32_t end = at + 1;
             while (ByteAt(text, end) != 0 && ByteAt(text, end) != first) {
-                end += CharLength(text, end);
+                end += CharLength(text, end, cursor.encoding);
             }
             cursor.nameEnd = end - 1;
             cursor.next = ByteAt(text, end) == 0 ? end : end + 1;
         } else {
             cursor.flags &= ~ScanCursor::Quoted;
             cursor.nameStart = at;
-            int32_t end = ScanTo(text, at, afterEquals ? kAttributeValueStop : kAttributeNameStop);
+            int32_t end = ScanTo(text, at, afterEquals ? kAttributeValueStop : kAttributeNameStop,
+                                 cursor.encoding);
             if (end == at) {
                 end = at + 1; // a stop byte is a token of its own
             }
@@ -224,7 +235,7 @@ bool MarkupDoc::ReadName(ScanCursor& cursor) {
         return false;
     }
     cursor.nameStart = at;
-    int32_t end = ScanTo(cursor.text, at, kNameStop);
+    int32_t end = ScanTo(cursor.text, at, kNameStop, cursor.encoding);
     if (end == at) {
         end = at + 1; // a stop byte reads as a one-byte name
     }
@@ -259,7 +270,7 @@ bool MarkupDoc::NameMatches(const ScanCursor& cursor, const char* name) {
     return IsNameTail(name[length]);
 }
 
-std::string MarkupDoc::DecodeText(const char* from, int32_t count) {
+std::string MarkupDoc::DecodeText(const char* from, int32_t count, platform::Encoding encoding) {
     std::string out;
     if (count <= 0) {
         return out;
@@ -268,13 +279,13 @@ std::string MarkupDoc::DecodeText(const char* from, int32_t count) {
     int32_t at = 0;
     while (at < count) {
         if (from[at] != '&') {
-            const int32_t length = CharLengthWithin(from, at, count);
+            const int32_t length = CharLengthWithin(from, at, count, encoding);
             out.append(from + at, static_cast<size_t>(length));
             at += length;
             continue;
         }
         if (at + 1 < count && from[at + 1] == '#') {
-            const int32_t after = DecodeCharacterReference(from, at, count, out);
+            const int32_t after = DecodeCharacterReference(from, at, count, encoding, out);
             if (after != 0) {
                 at = after;
                 continue;

@@ -66,6 +66,7 @@ std::string FormatText(const char* format, ...) {
 
 TokenKind ReadToken(ScanCursor& cursor, TokenInfo& info) {
     const char* const text = cursor.text;
+    const platform::Encoding encoding = cursor.encoding;
     const auto byteAt = [text](int32_t offset) { return static_cast<unsigned char>(text[offset]); };
     const int32_t start = cursor.next;
     info.start = start;
@@ -125,10 +126,10 @@ TokenKind ReadToken(ScanCursor& cursor, TokenInfo& info) {
                 while (!kPendingStop[byteAt(o)]) {
                     prevprev = prev;
                     prev = byteAt(o);
-                    o += CharLength(text, o);
+                    o += CharLength(text, o, encoding);
                 }
             } else {
-                o = ScanTo(text, o, kPendingStop);
+                o = ScanTo(text, o, kPendingStop, encoding);
             }
             ch = byteAt(o);
             if (ch == 0) {
@@ -252,7 +253,7 @@ TokenKind ReadToken(ScanCursor& cursor, TokenInfo& info) {
                 break;
             }
         }
-        o += CharLength(text, o);
+        o += CharLength(text, o, encoding);
     }
     cursor.next = end + 1;
     info.length = end + 1 - start;

@@ -1,8 +1,9 @@
 // The XML token scanner: cuts a document text into one token per call
 // (start and end tags, character data, white space, comments, processing
 // instructions, CDATA sections, declarations). It works on the text in place,
-// steps through it by characters of code page 936, and checks only what the
-// element table needs: tag boundaries, names, quotes and empty-element tags.
+// steps through it by characters of the document's encoding (code page 936 or
+// UTF-8), and checks only what the element table needs: tag boundaries, names,
+// quotes and empty-element tags.
 #pragma once
 
 #include "platform/Text.h"
@@ -23,6 +24,7 @@ struct ScanCursor {
     int32_t next = 0;      // where the next read begins
     const char* text = nullptr; // the document text, ended by a 0 byte
     int32_t flags = 0;     // the document's flags
+    platform::Encoding encoding = platform::Encoding::Cp936; // how characters are stepped
     // Kept by the attribute scanner for a matched name: where the read of the
     // name began and how many white-space bytes came before it.
     int32_t nameReadFrom = 0;
@@ -65,10 +67,9 @@ inline bool IsMarkupSpace(unsigned char byte) {
     return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r';
 }
 
-// Length of the character at offset `at`: two bytes for a lead byte followed
-// by anything but the terminating 0, else one. Never steps over the 0.
-inline int32_t CharLength(const char* text, int32_t at) {
-    return platform::IsLeadByte(static_cast<unsigned char>(text[at])) && text[at + 1] != 0 ? 2 : 1;
+// Length of the character at offset `at`; never steps over the terminating 0.
+inline int32_t CharLength(const char* text, int32_t at, platform::Encoding encoding) {
+    return platform::CharLength(text + at, encoding);
 }
 
 // A set of bytes for the scanners' inner loops; it always holds the 0.
@@ -84,9 +85,10 @@ constexpr ByteSet MakeByteSet(std::string_view bytes) {
 }
 
 // Steps by characters from `at` to the first byte in `stop`.
-inline int32_t ScanTo(const char* text, int32_t at, const ByteSet& stop) {
+inline int32_t ScanTo(const char* text, int32_t at, const ByteSet& stop,
+                      platform::Encoding encoding) {
     while (!stop[static_cast<unsigned char>(text[at])]) {
-        at += CharLength(text, at);
+        at += CharLength(text, at, encoding);
     }
     return at;
 }

@@ -1,204 +1,23 @@
 #include "platform/Registry.h"
 
-#include "platform/FileSystem.h"
+#include "platform/RegistryDatabase.h"
+#include "platform/Text.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <memory>
-#include <pwd.h>
-#include <sqlite3.h>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 namespace platform {
 
 namespace {
 
-// Marks a database as ours, so that a file of some other program is never
-// taken for an empty registry and written to.
-constexpr int kApplicationId = 0x4B657374; // "Kest"
-// How long a writer waits for another process's write to end.
-constexpr int kBusyTimeoutMs = 10000;
+using registry::Database;
+using registry::MapError;
+using registry::Statement;
+
 constexpr size_t kMaxKeyNameLength = 255;
-
-// A root key's row id is the low bits of its predefined handle plus one.
-constexpr const char* kSchema =
-    "CREATE TABLE keys(id INTEGER PRIMARY KEY, parent INTEGER NOT NULL,"
-    " name TEXT NOT NULL COLLATE NOCASE, UNIQUE(parent, name));"
-    "CREATE TABLE vals(key INTEGER NOT NULL, name TEXT NOT NULL COLLATE NOCASE,"
-    " type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY(key, name)) WITHOUT ROWID;"
-    "INSERT INTO keys VALUES(1, 0, 'HKEY_CLASSES_ROOT'), (2, 0, 'HKEY_CURRENT_USER'),"
-    " (3, 0, 'HKEY_LOCAL_MACHINE'), (4, 0, 'HKEY_USERS'), (6, 0, 'HKEY_CURRENT_CONFIG');"
-    "PRAGMA application_id = 1264939892;";
-static_assert(kApplicationId == 1264939892);
-
-// The file named by the environment instead of the user's own, if any.
-const char* NamedDatabase() {
-    const char* named = std::getenv("KEST_REGISTRY");
-    return named != nullptr && *named != '\0' ? named : nullptr;
-}
-
-LONG MapError(int code) {
-    switch (code & 0xFF) {
-    case SQLITE_NOTADB:
-    case SQLITE_CORRUPT:
-        return ERROR_BADDB;
-    case SQLITE_READONLY:
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return ERROR_ACCESS_DENIED;
-    case SQLITE_CANTOPEN:
-        return ERROR_CANTOPEN;
-    default:
-        return ERROR_REGISTRY_IO_FAILED;
-    }
-}
-
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) {
-        code = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
-    }
-    ~Statement() { sqlite3_finalize(statement); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    void Bind(int index, int64_t value) {
-        Keep(sqlite3_bind_int64(statement, index, static_cast<sqlite3_int64>(value)));
-    }
-    void Bind(int index, std::string_view text) {
-        Keep(sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()),
-                               SQLITE_TRANSIENT));
-    }
-    void BindBytes(int index, const BYTE* data, DWORD size) {
-        Keep(size == 0 ? sqlite3_bind_zeroblob(statement, index, 0)
-                       : sqlite3_bind_blob(statement, index, data, static_cast<int>(size),
-                                           SQLITE_TRANSIENT));
-    }
-    // True while a row is there; afterwards Result() tells done from failed.
-    bool Step() {
-        if (code != SQLITE_OK) {
-            return false;
-        }
-        const int stepped = sqlite3_step(statement);
-        if (stepped == SQLITE_ROW) {
-            return true;
-        }
-        code = stepped == SQLITE_DONE ? SQLITE_OK : stepped;
-        return false;
-    }
-    int64_t Integer(int column) const { return sqlite3_column_int64(statement, column); }
-    const void* Bytes(int column) const { return sqlite3_column_blob(statement, column); }
-    int Size(int column) const { return sqlite3_column_bytes(statement, column); }
-    int Result() const { return code; }
-
-private:
-    void Keep(int bound) {
-        if (code == SQLITE_OK) {
-            code = bound;
-        }
-    }
-    sqlite3_stmt* statement = nullptr;
-    int code = SQLITE_OK;
-};
-
-class Database {
-public:
-    ~Database() { sqlite3_close(db); }
-
-    // Opens the registry file. Without mayCreate a missing or empty file
-    // gives ERROR_FILE_NOT_FOUND and nothing is written.
-    LONG Open(bool mayCreate) {
-        const std::string path = RegistryDatabasePath();
-        if (path.empty()) {
-            return ERROR_CANTOPEN;
-        }
-        if (mayCreate && NamedDatabase() == nullptr) {
-            MakeConfigFolders(path);
-        }
-        const int flags = SQLITE_OPEN_READWRITE | (mayCreate ? SQLITE_OPEN_CREATE : 0);
-        if (const int opened = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
-            opened != SQLITE_OK) {
-            return !mayCreate && !PathExists(path.c_str()) ? ERROR_FILE_NOT_FOUND
-                                                           : MapError(opened);
-        }
-        sqlite3_busy_timeout(db, kBusyTimeoutMs);
-        Layout layout = Layout::Foreign;
-        if (const LONG inspected = Inspect(layout); inspected != ERROR_SUCCESS) {
-            return inspected;
-        }
-        if (layout == Layout::Foreign) {
-            return ERROR_BADDB;
-        }
-        if (layout == Layout::Fresh) {
-            if (const LONG laidOut = mayCreate ? Initialise() : ERROR_FILE_NOT_FOUND;
-                laidOut != ERROR_SUCCESS) {
-                return laidOut;
-            }
-        }
-        // Readers then never wait for a writer. The switch needs the file to
-        // itself for a moment; while another process is busy it is simply
-        // tried again on a later open, since locking alone keeps writes safe.
-        Run("PRAGMA journal_mode = WAL");
-        return Run("PRAGMA synchronous = FULL");
-    }
-
-    sqlite3* Handle() const { return db; }
-
-    LONG Run(const char* sql) {
-        const int code = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-        return code == SQLITE_OK ? ERROR_SUCCESS : MapError(code);
-    }
-
-private:
-    static void MakeConfigFolders(const std::string& path) {
-        const size_t kestFolder = path.rfind('/');
-        const size_t configFolder = path.rfind('/', kestFolder - 1);
-        MakeFolder(path.substr(0, configFolder).c_str(), 0700);
-        MakeFolder(path.substr(0, kestFolder).c_str(), 0700);
-    }
-
-    enum class Layout { Ours, Fresh, Foreign };
-
-    // One statement, so that the mark and the tables are seen as of one moment
-    // even while another process lays out the file.
-    LONG Inspect(Layout& layout) {
-        Statement inspect(db, "SELECT (SELECT * FROM pragma_application_id),"
-                              " (SELECT count(*) FROM sqlite_master)");
-        if (inspect.Step()) {
-            const int64_t mark = inspect.Integer(0);
-            layout = mark == kApplicationId                 ? Layout::Ours
-                     : mark == 0 && inspect.Integer(1) == 0 ? Layout::Fresh
-                                                            : Layout::Foreign;
-        }
-        return inspect.Result() == SQLITE_OK ? ERROR_SUCCESS : MapError(inspect.Result());
-    }
-
-    // Lays out a fresh file. Another process may be doing the same, so the
-    // file is inspected again inside the write transaction.
-    LONG Initialise() {
-        LONG result = Run("BEGIN IMMEDIATE");
-        if (result != ERROR_SUCCESS) {
-            return result;
-        }
-        Layout layout = Layout::Foreign;
-        result = Inspect(layout);
-        if (result == ERROR_SUCCESS && layout != Layout::Ours) {
-            result = layout == Layout::Fresh ? Run(kSchema) : ERROR_BADDB;
-        }
-        if (result == ERROR_SUCCESS) {
-            result = Run("COMMIT");
-        }
-        if (result != ERROR_SUCCESS) {
-            Run("ROLLBACK");
-        }
-        return result;
-    }
-
-    sqlite3* db = nullptr;
-};
 
 } // namespace
 
@@ -210,6 +29,8 @@ struct RegistryKey {
 
 namespace {
 
+bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
 bool IsPredefined(HKEY key) {
     return key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE ||
            key == HKEY_USERS || key == HKEY_CURRENT_CONFIG;
@@ -217,7 +38,7 @@ bool IsPredefined(HKEY key) {
 
 // The key a call works on: an open handle as it is, a predefined key with a
 // fresh connection to the database. The handle must carry the `needed` rights.
-LONG Resolve(HKEY key, bool mayCreate, REGSAM needed, RegistryKey& resolved) {
+LONG Resolve(HKEY key, bool forWriting, REGSAM needed, RegistryKey& resolved) {
     if (key == nullptr) {
         return ERROR_INVALID_HANDLE;
     }
@@ -226,7 +47,7 @@ LONG Resolve(HKEY key, bool mayCreate, REGSAM needed, RegistryKey& resolved) {
         return (key->access & needed) == needed ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
     }
     auto database = std::make_shared<Database>();
-    if (const LONG opened = database->Open(mayCreate); opened != ERROR_SUCCESS) {
+    if (const LONG opened = database->Open(forWriting); opened != ERROR_SUCCESS) {
         return opened;
     }
     resolved = {std::move(database),
@@ -234,11 +55,12 @@ LONG Resolve(HKEY key, bool mayCreate, REGSAM needed, RegistryKey& resolved) {
     return ERROR_SUCCESS;
 }
 
-// Key names of a '\'-joined path; false for an empty or overlong name.
+// Key names of a '\'-joined path; false for an empty or overlong name. A '\'
+// that is the second byte of a character separates nothing.
 bool SplitPath(const char* path, std::vector<std::string_view>& names) {
     std::string_view rest = path == nullptr ? std::string_view() : std::string_view(path);
     while (!rest.empty()) {
-        const size_t end = rest.find('\\');
+        const size_t end = FindCharacter(rest, '\\', HostStepping());
         const std::string_view name = rest.substr(0, end);
         if (name.empty() || name.size() > kMaxKeyNameLength) {
             return false;
@@ -249,15 +71,44 @@ bool SplitPath(const char* path, std::vector<std::string_view>& names) {
     return true;
 }
 
+// A name as the host gives it, then as UTF-8 and as code page 936: a name
+// written under one locale is found under another, the host's own bytes first.
+struct NameForms {
+    std::string forms[3];
+};
+
+NameForms FormsOf(std::string_view name) {
+    NameForms forms{{std::string(name), std::string(name), std::string(name)}};
+    if (std::all_of(name.begin(), name.end(),
+                    [](char byte) { return static_cast<unsigned char>(byte) < 0x80; })) {
+        return forms;
+    }
+    const char* const other[] = {"UTF-8", "CP936"};
+    for (size_t i = 0; i < 2; ++i) {
+        if (auto converted = ConvertExactly(name, HostEncoding().c_str(), other[i])) {
+            forms.forms[i + 1] = std::move(*converted);
+        }
+    }
+    return forms;
+}
+
+// The forms go to ?2, ?3 and ?4; the query prefers a row by ?2.
+void BindForms(Statement& statement, const NameForms& forms) {
+    for (int i = 0; i < 3; ++i) {
+        statement.Bind(i + 2, forms.forms[i]);
+    }
+}
+
 // Walks `names` down from `key.id`. Stops at the first missing name: `found`
 // is how many names exist, and key.id is the last of them.
 LONG Walk(RegistryKey& key, const std::vector<std::string_view>& names, size_t& found) {
     found = 0;
     for (const std::string_view name : names) {
         Statement child(key.database->Handle(),
-                        "SELECT id FROM keys WHERE parent = ? AND name = ?");
+                        "SELECT id FROM keys WHERE parent = ?1 AND name IN (?2, ?3, ?4)"
+                        " ORDER BY name = ?2 DESC LIMIT 1");
         child.Bind(1, key.id);
-        child.Bind(2, name);
+        BindForms(child, FormsOf(name));
         if (!child.Step()) {
             return child.Result() == SQLITE_OK ? ERROR_SUCCESS : MapError(child.Result());
         }
@@ -301,7 +152,7 @@ struct PathWalk {
 
 // What opening and creating share: the arguments' checks, the key, and the
 // walk down as far as the path exists.
-LONG WalkPath(HKEY key, const char* subKey, bool mayCreate, HKEY* result, PathWalk& walk) {
+LONG WalkPath(HKEY key, const char* subKey, bool forWriting, HKEY* result, PathWalk& walk) {
     if (result == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
@@ -309,7 +160,7 @@ LONG WalkPath(HKEY key, const char* subKey, bool mayCreate, HKEY* result, PathWa
     if (!SplitPath(subKey, walk.names)) {
         return ERROR_BAD_PATHNAME;
     }
-    const LONG status = Resolve(key, mayCreate, 0, walk.key);
+    const LONG status = Resolve(key, forWriting, 0, walk.key);
     walk.start = walk.key.id;
     return status == ERROR_SUCCESS ? Walk(walk.key, walk.names, walk.found) : status;
 }
@@ -321,27 +172,6 @@ LONG Hand(RegistryKey&& key, REGSAM access, HKEY* result) {
 }
 
 } // namespace
-
-std::string RegistryDatabasePath() {
-    if (const char* named = NamedDatabase(); named != nullptr) {
-        return named;
-    }
-    std::string config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        config = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (home == nullptr || *home == '\0') {
-            const passwd* user = getpwuid(getuid());
-            home = user != nullptr ? user->pw_dir : nullptr;
-        }
-        if (home == nullptr || *home == '\0') {
-            return {};
-        }
-        config = std::string(home) + "/.config";
-    }
-    return config + "/kest/registry.sqlite";
-}
 
 LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* result) {
     PathWalk walk;
@@ -384,22 +214,40 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE
         return status;
     }
     Statement value(opened.database->Handle(),
-                    "SELECT type, data FROM vals WHERE key = ? AND name = ?");
+                    opened.database->HasCodeSets()
+                        ? "SELECT type, data, codeset FROM vals WHERE key = ?1 AND name IN"
+                          " (?2, ?3, ?4) ORDER BY name = ?2 DESC LIMIT 1"
+                        : "SELECT type, data, NULL FROM vals WHERE key = ?1 AND name IN"
+                          " (?2, ?3, ?4) ORDER BY name = ?2 DESC LIMIT 1");
     value.Bind(1, opened.id);
-    value.Bind(2, valueName == nullptr ? "" : valueName);
+    BindForms(value, FormsOf(valueName == nullptr ? "" : valueName));
     if (!value.Step()) {
         return value.Result() == SQLITE_OK ? ERROR_FILE_NOT_FOUND : MapError(value.Result());
     }
+    const auto storedType = static_cast<DWORD>(value.Integer(0));
     if (type != nullptr) {
-        *type = static_cast<DWORD>(value.Integer(0));
+        *type = storedType;
     }
-    const auto size = static_cast<DWORD>(value.Size(1));
+    std::string_view bytes(static_cast<const char*>(value.Bytes(1)),
+                           static_cast<size_t>(value.Size(1)));
+    std::string converted;
+    if (IsText(storedType)) {
+        // Text reads in the host's encoding, as it does where the registry
+        // keeps Unicode. Values of earlier versions are code page 936.
+        const char* writtenIn = value.Text(2) != nullptr ? value.Text(2) : "CP936";
+        if (HostEncoding() != writtenIn) {
+            converted = ConvertText(bytes, writtenIn, HostEncoding().c_str(),
+                                    HostIsUtf8() ? "\xEF\xBF\xBD" : "?");
+            bytes = converted;
+        }
+    }
+    const auto size = static_cast<DWORD>(bytes.size());
     LONG status = ERROR_SUCCESS;
     if (data != nullptr) {
         if (size > *dataSize) {
             status = ERROR_MORE_DATA;
         } else if (size > 0) {
-            std::memcpy(data, value.Bytes(1), size);
+            std::memcpy(data, bytes.data(), size);
         }
     }
     if (dataSize != nullptr) {
@@ -417,14 +265,32 @@ LONG RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const BY
     if (const LONG status = Resolve(key, true, KEY_SET_VALUE, opened); status != ERROR_SUCCESS) {
         return status;
     }
+    if (const LONG added = opened.database->AddCodeSets(); added != ERROR_SUCCESS) {
+        return added;
+    }
+    // A value that exists keeps the name it was written with.
+    const NameForms forms = FormsOf(valueName == nullptr ? "" : valueName);
+    std::string name = forms.forms[0];
+    Statement existing(opened.database->Handle(),
+                       "SELECT name FROM vals WHERE key = ?1 AND name IN (?2, ?3, ?4)"
+                       " ORDER BY name = ?2 DESC LIMIT 1");
+    existing.Bind(1, opened.id);
+    BindForms(existing, forms);
+    if (existing.Step()) {
+        name.assign(static_cast<const char*>(existing.Bytes(0)),
+                    static_cast<size_t>(existing.Size(0)));
+    } else if (existing.Result() != SQLITE_OK) {
+        return MapError(existing.Result());
+    }
+    // A replaced row, not an updated one: see the code sets' trigger.
     Statement store(opened.database->Handle(),
-                    "INSERT INTO vals(key, name, type, data) VALUES(?, ?, ?, ?)"
-                    " ON CONFLICT(key, name) DO UPDATE SET type = excluded.type,"
-                    " data = excluded.data");
+                    "INSERT OR REPLACE INTO vals(key, name, type, data, codeset)"
+                    " VALUES(?, ?, ?, ?, ?)");
     store.Bind(1, opened.id);
-    store.Bind(2, valueName == nullptr ? "" : valueName);
+    store.Bind(2, name);
     store.Bind(3, static_cast<int64_t>(type));
     store.BindBytes(4, data, dataSize);
+    store.Bind(5, HostEncoding());
     store.Step();
     return store.Result() == SQLITE_OK ? ERROR_SUCCESS : MapError(store.Result());
 }

@@ -3,10 +3,13 @@
 // The database is $KEST_REGISTRY when that is set, else
 // $XDG_CONFIG_HOME/kest/registry.sqlite, else ~/.config/kest/registry.sqlite.
 // It holds the five predefined roots; key and value names match without regard
-// to ASCII case; values keep their type and their bytes. Every write is
-// committed before the function returns, and several processes may use the
-// file at once. A file that cannot be opened, or that is not one of our
-// databases, makes every call fail; it is never rewritten.
+// to ASCII case; values keep their type and their bytes, and text values the
+// encoding they were written in, so that they read in the host's encoding
+// under any locale. Every write is committed before the function returns, and
+// several processes may use the file at once. Only a path where nothing exists
+// is made a registry: a file that cannot be opened, or that is not one of our
+// databases (an empty file included), makes every call fail and is never
+// rewritten. A registry the user may only read can be read; writes to it fail.
 #pragma once
 
 #include <cstdint>
@@ -65,6 +68,13 @@ inline constexpr DWORD REG_QWORD = 11;
 
 // Where the database lives (see above); empty when no home folder is known.
 std::string RegistryDatabasePath();
+
+// Resolves the database's path once, against the current folder, so that a
+// relative $KEST_REGISTRY or $HOME still names the same file after the viewer
+// has changed directory. Called at start-up.
+void FixRegistryDatabasePath();
+// The path follows the environment again on every call.
+void UnfixRegistryDatabasePath();
 
 // Opens an existing key below `key`; never creates one. A null or empty
 // `subKey` opens a new handle to `key` itself. Key paths are key names joined

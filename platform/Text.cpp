@@ -2,36 +2,70 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <clocale>
+#include <cstring>
 #include <iconv.h>
+#include <langinfo.h>
+#include <strings.h>
 
 namespace platform {
 namespace {
 
-// Bytes to step over when the input sequence starting at `lead` cannot be
-// converted.
-using SkipRule = size_t (*)(unsigned char lead);
+constexpr char kUtf8[] = "UTF-8";
+constexpr char kCp936[] = "CP936";
+constexpr char kUnicodeReplacement[] = "\xEF\xBF\xBD";
 
-size_t SkipOneByte(unsigned char) { return 1; }
-
-size_t SkipUtf8Sequence(unsigned char lead) {
-    if (lead >= 0xF0) return 4;
-    if (lead >= 0xE0) return 3;
-    if (lead >= 0xC0) return 2;
-    return 1;
+// Chosen once at start-up, before anything crosses between movie and host.
+std::string& HostEncodingSlot() {
+    static std::string host = kUtf8;
+    return host;
 }
 
-// Converts with iconv; each input sequence that cannot be converted becomes
-// `replacement` and is stepped over by `skip`.
-std::string Convert(const char* to, const char* from, std::string_view input,
-                    std::string_view replacement, SkipRule skip) {
+bool SameName(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
+
+bool NamesUtf8(const char* name) { return SameName(name, kUtf8) || SameName(name, "UTF8"); }
+
+// Bytes to step over when the input at `in` cannot be converted: a whole
+// character of UTF-8 (it may be one the target cannot hold), else one byte,
+// so that an ASCII byte after a broken lead byte is kept.
+size_t FailedLength(const char* in, size_t left, bool fromUtf8) {
+    if (!fromUtf8) {
+        return 1;
+    }
+    const auto limit = static_cast<int32_t>(std::min<size_t>(left, 4));
+    return static_cast<size_t>(CharLength(in, Encoding::Utf8, limit));
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view text) {
+    const auto size = static_cast<int32_t>(std::min<size_t>(text.size(), INT32_MAX));
+    for (int32_t at = 0; at < size;) {
+        const int32_t length = CharLength(text.data() + at, Encoding::Utf8, size - at);
+        if (length == 1 && static_cast<unsigned char>(text[static_cast<size_t>(at)]) >= 0x80) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
+namespace {
+
+// Converts with iconv; each sequence that cannot be converted becomes
+// `replacement` and sets `failed`. Without a converter the text stays as it is.
+std::string Convert(std::string_view text, const char* from, const char* to,
+                    std::string_view replacement, bool& failed) {
     iconv_t converter = iconv_open(to, from);
     if (converter == reinterpret_cast<iconv_t>(-1)) {
-        return std::string(input);
+        failed = true;
+        return std::string(text);
     }
+    const bool fromUtf8 = NamesUtf8(from);
     std::string output;
-    output.reserve(input.size() * 2);
-    char* in = const_cast<char*>(input.data());
-    size_t inLeft = input.size();
+    output.reserve(text.size() * 2);
+    char* in = const_cast<char*>(text.data());
+    size_t inLeft = text.size();
     char chunk[4096];
     while (inLeft > 0) {
         char* out = chunk;
@@ -40,8 +74,9 @@ std::string Convert(const char* to, const char* from, std::string_view input,
         output.append(chunk, sizeof chunk - outLeft);
         if (result == static_cast<size_t>(-1) && errno != E2BIG) {
             // EILSEQ, or EINVAL for a sequence cut off at the end.
+            failed = true;
             output.append(replacement);
-            const size_t step = std::min(skip(static_cast<unsigned char>(*in)), inLeft);
+            const size_t step = std::min(FailedLength(in, inLeft, fromUtf8), inLeft);
             in += step;
             inLeft -= step;
         }
@@ -52,12 +87,81 @@ std::string Convert(const char* to, const char* from, std::string_view input,
 
 } // namespace
 
-std::string AnsiToUtf8(std::string_view ansi) {
-    return Convert("UTF-8", "CP936", ansi, "\xEF\xBF\xBD", SkipOneByte);
+size_t FindCharacter(std::string_view text, char wanted, Encoding encoding) {
+    const auto size = static_cast<int32_t>(std::min<size_t>(text.size(), INT32_MAX));
+    for (int32_t at = 0; at < size;) {
+        if (text[static_cast<size_t>(at)] == wanted) {
+            return static_cast<size_t>(at);
+        }
+        at += CharLength(text.data() + at, encoding, size - at);
+    }
+    return std::string_view::npos;
 }
 
-std::string Utf8ToAnsi(std::string_view utf8) {
-    return Convert("CP936", "UTF-8", utf8, "?", SkipUtf8Sequence);
+std::string ConvertText(std::string_view text, const char* from, const char* to,
+                        std::string_view replacement) {
+    bool failed = false;
+    return Convert(text, from, to, replacement, failed);
+}
+
+std::optional<std::string> ConvertExactly(std::string_view text, const char* from, const char* to) {
+    bool failed = false;
+    std::string converted = Convert(text, from, to, {}, failed);
+    if (failed) {
+        return std::nullopt;
+    }
+    return converted;
+}
+
+std::string AnsiToUtf8(std::string_view ansi) {
+    return ConvertText(ansi, kCp936, kUtf8, kUnicodeReplacement);
+}
+
+std::string Utf8ToAnsi(std::string_view utf8) { return ConvertText(utf8, kUtf8, kCp936, "?"); }
+
+std::string HostEncodingFor(const char* codeSet) {
+    if (codeSet == nullptr || *codeSet == '\0' || NamesUtf8(codeSet) ||
+        SameName(codeSet, "ANSI_X3.4-1968") || SameName(codeSet, "ASCII") ||
+        SameName(codeSet, "US-ASCII")) {
+        return kUtf8;
+    }
+    // GB2312 locales meet the same magazines; code page 936 holds all of GB2312.
+    if (SameName(codeSet, "GBK") || SameName(codeSet, "GB2312") || SameName(codeSet, kCp936)) {
+        return kCp936;
+    }
+    return codeSet;
+}
+
+void ChooseHostEncoding() {
+    (void)std::setlocale(LC_ALL, "");
+    SetHostEncoding(nl_langinfo(CODESET));
+}
+
+void SetHostEncoding(const char* codeSet) { HostEncodingSlot() = HostEncodingFor(codeSet); }
+
+const std::string& HostEncoding() { return HostEncodingSlot(); }
+
+bool HostIsUtf8() { return HostEncoding() == kUtf8; }
+
+Encoding HostStepping() {
+    return HostEncoding() == kCp936 || HostEncoding() == "GB18030" ? Encoding::Cp936
+                                                                    : Encoding::Utf8;
+}
+
+std::string HostToUtf8(std::string_view host) {
+    // The player takes only valid UTF-8: stray bytes (a value of raw bytes,
+    // say) are replaced rather than passed on.
+    if (HostIsUtf8() && IsValidUtf8(host)) {
+        return std::string(host);
+    }
+    return ConvertText(host, HostEncoding().c_str(), kUtf8, kUnicodeReplacement);
+}
+
+std::string Utf8ToHost(std::string_view utf8) {
+    if (HostIsUtf8()) {
+        return std::string(utf8);
+    }
+    return ConvertText(utf8, kUtf8, HostEncoding().c_str(), "?");
 }
 
 } // namespace platform

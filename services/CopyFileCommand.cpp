@@ -1,8 +1,11 @@
 #include "services/CopyFileCommand.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace services {
 
@@ -10,13 +13,35 @@ namespace {
 
 constexpr size_t kTransferBufferSize = 1024;
 
-// Movies name paths with '\'.
+// Movies name paths with '\'; one that is the second byte of a character
+// stays.
 void UseOurSeparator(char* path) {
-    for (; *path != '\0'; ++path) {
-        if (*path == '\\') {
-            *path = platform::kPathSeparator;
+    const std::string_view whole = path;
+    for (size_t at = 0;;) {
+        const size_t found =
+            platform::FindCharacter(whole.substr(at), '\\', platform::HostStepping());
+        if (found == std::string_view::npos) {
+            return;
         }
+        at += found;
+        path[at++] = platform::kPathSeparator;
     }
+}
+
+// Opens the movie's source path as the host names it, or else as code page 936
+// names it: the files of magazines made on the original platform keep the
+// names of that code page.
+bool OpenSource(platform::FileStream& source, const char* path) {
+    if (source.Open(path, "rb")) {
+        return true;
+    }
+    static constexpr char kMagazineCodePage[] = "CP936";
+    if (platform::HostEncoding() == kMagazineCodePage) {
+        return false;
+    }
+    const std::string stored =
+        platform::ConvertText(path, platform::HostEncoding().c_str(), kMagazineCodePage, "?");
+    return stored != path && source.Open(stored.c_str(), "rb");
 }
 
 // True when `path` already names the file open as `source` (the same path,
@@ -55,7 +80,7 @@ const char* CopyOneFile(char* args, ReplyBuffer& reply) {
         return SetReply(reply, kReplyCopyFail);
     }
     UseOurSeparator(fields[0]);
-    if (!source.Open(fields[0], "rb") || fields[1] == nullptr) {
+    if (!OpenSource(source, fields[0]) || fields[1] == nullptr) {
         return SetReply(reply, kReplyCopyFail);
     }
     UseOurSeparator(fields[1]);

@@ -9,10 +9,10 @@ bool CShockwaveflash1::Create(ui::Dialog& parent, int newId) {
     if (!window || !Attach(parent, newId, window->CreatePlayer(newId))) {
         return false;
     }
-    // The player speaks Unicode; the handler gets the code page's bytes.
+    // The player speaks Unicode; the handler gets the host's encoding.
     Player()->SetFsCommandHandler([this](const std::string& command, const std::string& args) {
         if (fsCommand) {
-            fsCommand(platform::Utf8ToAnsi(command), platform::Utf8ToAnsi(args));
+            fsCommand(platform::Utf8ToHost(command), platform::Utf8ToHost(args));
         }
     });
     return true;
@@ -42,7 +42,7 @@ std::string CShockwaveflash1::CallFunction(const std::string& request) {
     if (!Player()) {
         return {};
     }
-    return platform::Utf8ToAnsi(Player()->CallFunction(platform::AnsiToUtf8(request)));
+    return platform::Utf8ToHost(Player()->CallFunction(platform::HostToUtf8(request)));
 }
 
 } // namespace viewer

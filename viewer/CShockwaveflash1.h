@@ -1,6 +1,7 @@
 // The movie player control as the viewer window uses it: load and play a
 // movie, call the movie's functions with invoke messages, and hear its
-// fscommand calls. Texts on this side are in the magazines' code page (936).
+// fscommand calls. Texts on this side are in the host's encoding (the
+// locale's: UTF-8 on current desktops, code page 936 under a GBK locale).
 #pragma once
 
 #include "ui/PlayerPeer.h"

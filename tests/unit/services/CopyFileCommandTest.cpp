@@ -1,5 +1,6 @@
 #include "services/CopyFileCommand.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "unit/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,27 @@ TEST_F(CopyFileCommandTest, ReadOrWriteErrorsPartWayAreFailures) {
     EXPECT_EQ(Copy(scratch / "resource/a.bin|/dev/full"), "copyfilefail");
     // A folder opens for reading but every read fails.
     EXPECT_EQ(Copy(scratch / "resource|" + scratch / "b.bin"), "copyfilefail");
+}
+
+TEST_F(CopyFileCommandTest, ChineseNamesInTheHostsEncodingAndInCodePage936) {
+    // "图片" and "封面.jpg" in UTF-8; "封面.jpg" as a stored magazine names it.
+    const std::string pictures = scratch / "\xE5\x9B\xBE\xE7\x89\x87";
+    const std::string cover = "\xE5\xB0\x81\xE9\x9D\xA2.jpg";
+    const std::string storedCover = "\xB7\xE2\xC3\xE6.jpg";
+    ASSERT_EQ(platform::MakeFolder(pictures.c_str()), 0);
+    WriteWholeFile(scratch / "resource/" + cover, "utf-8");
+    EXPECT_EQ(Copy(scratch / "resource\\" + cover + "|" + pictures + "/" + cover), "copyfilesuccess");
+    EXPECT_EQ(ReadWholeFile(pictures + "/" + cover), "utf-8");
+
+    WriteWholeFile(scratch / storedCover, "gbk");
+    EXPECT_EQ(Copy(scratch / cover + "|" + pictures + "/" + cover), "copyfilesuccess");
+    EXPECT_EQ(ReadWholeFile(pictures + "/" + cover), "gbk");
+    // Under a GBK locale the names are those of the code page already, and
+    // a '\\' that ends a character ("乗") separates no folders.
+    platform::SetHostEncoding("GBK");
+    EXPECT_EQ(Copy(scratch / storedCover + "|" + scratch / "\x81\\.copy"), "copyfilesuccess");
+    platform::SetHostEncoding("UTF-8");
+    EXPECT_EQ(ReadWholeFile(scratch / "\x81\\.copy"), "gbk");
 }
 
 } // namespace

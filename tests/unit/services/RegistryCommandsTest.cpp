@@ -1,13 +1,16 @@
 #include "services/RegistryCommands.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "platform/Text.h"
 #include "unit/TestSupport.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sqlite3.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -294,6 +297,184 @@ TEST_F(RegistryCommandsTest, TwoProcessesWritingAtOnceLoseNothing) {
                       std::to_string(writer * 1000 + i));
         }
     }
+}
+
+// Runs `check` in a child process of an ordinary user (root may write
+// anything); true when it held.
+bool AsOrdinaryUser(bool (*check)()) {
+    const pid_t child = fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        _exit((geteuid() != 0 || (setgid(kNobody) == 0 && setuid(kNobody) == 0)) && check() ? 0 : 1);
+    }
+    int status = -1;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string FolderListing(const std::string& folder) {
+    std::string names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names += entry.path().filename().string() + " ";
+    }
+    return names;
+}
+
+TEST_F(RegistryCommandsTest, ARelativePathIsResolvedBeforeTheViewerChangesDirectory) {
+    const std::string started = CurrentDirectory();
+    ASSERT_EQ(MakeFolder((scratch / "start").c_str()), 0);
+    ASSERT_EQ(MakeFolder((scratch / "workspace").c_str()), 0);
+    ASSERT_EQ(ChangeDirectory((scratch / "start").c_str()), 0);
+    {
+        ScopedEnvironment relative("KEST_REGISTRY", "registry.sqlite");
+        FixRegistryDatabasePath();
+        ASSERT_EQ(ChangeDirectory((scratch / "workspace").c_str()), 0);
+        EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Page|7"), "regwritesuccess");
+        EXPECT_TRUE(PathExists((scratch / "start/registry.sqlite").c_str()));
+    }
+    ASSERT_EQ(ChangeDirectory((scratch / "start").c_str()), 0);
+    ASSERT_EQ(MakeFolder((scratch / "start/home").c_str()), 0);
+    {
+        ScopedEnvironment noOverride("KEST_REGISTRY", nullptr);
+        ScopedEnvironment noConfig("XDG_CONFIG_HOME", nullptr);
+        ScopedEnvironment home("HOME", "home");
+        FixRegistryDatabasePath();
+        ASSERT_EQ(ChangeDirectory((scratch / "workspace").c_str()), 0);
+        EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Page|8"), "regwritesuccess");
+        EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Page"), "8");
+        EXPECT_TRUE(PathExists((scratch / "start/home/.config/kest/registry.sqlite").c_str()));
+    }
+    EXPECT_EQ(FolderListing(scratch / "workspace"), "");
+    UnfixRegistryDatabasePath();
+    ASSERT_EQ(ChangeDirectory(started.c_str()), 0);
+}
+
+TEST_F(RegistryCommandsTest, ARegistryTheUserMayOnlyReadIsReadAndNeverWritten) {
+    EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Page|12"), "regwritesuccess");
+    const std::string folder = scratch / "shared";
+    ASSERT_EQ(MakeFolder(folder.c_str()), 0);
+    const std::string shared = folder + "/registry.sqlite";
+    ASSERT_EQ(std::rename(database.c_str(), shared.c_str()), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(scratch.Path().c_str(), 0755), 0);
+    const std::string before = ReadWholeFile(shared);
+    ScopedEnvironment readOnly("KEST_REGISTRY", shared.c_str());
+    // In a folder the user may write, and in one the user may not.
+    for (const mode_t folderMode : {0777, 0555}) {
+        ASSERT_EQ(chmod(folder.c_str(), folderMode), 0);
+        EXPECT_TRUE(AsOrdinaryUser([] {
+            return Read("HKEY_CURRENT_USER|Software\\Demo|Page") == "12" &&
+                   Write("HKEY_CURRENT_USER|Software\\Demo|Page|13") == "regwritefail" &&
+                   Write("HKEY_CURRENT_USER|Software\\Other|Page|1") == "regwritefail";
+        })) << folderMode;
+        EXPECT_EQ(FolderListing(folder), "registry.sqlite ");
+        EXPECT_EQ(ReadWholeFile(shared), before);
+    }
+}
+
+TEST_F(RegistryCommandsTest, AnEmptyFileOrALinkToOneIsNeverMadeARegistry) {
+    WriteWholeFile(database, "");
+    const std::string link = scratch / "link.sqlite";
+    ASSERT_EQ(symlink(database.c_str(), link.c_str()), 0);
+    const std::string dangling = scratch / "dangling.sqlite";
+    ASSERT_EQ(symlink((scratch / "nothing.sqlite").c_str(), dangling.c_str()), 0);
+    for (const std::string& path : {database, link, dangling}) {
+        SCOPED_TRACE(path);
+        ScopedEnvironment named("KEST_REGISTRY", path.c_str());
+        EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Page|7"), "regwritefail");
+        EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Page"), "regreadfail");
+    }
+    EXPECT_EQ(ReadWholeFile(database), "");
+    EXPECT_FALSE(PathExists((scratch / "nothing.sqlite").c_str()));
+    EXPECT_EQ(FolderListing(scratch.Path()).size(),
+              std::string("registry.sqlite link.sqlite dangling.sqlite ").size());
+}
+
+// "中文" in code page 936 and in UTF-8.
+const std::string kGbk = "\xD6\xD0\xCE\xC4";
+const std::string kUtf8 = "\xE4\xB8\xAD\xE6\x96\x87";
+
+class RegistryAcrossLocales : public RegistryCommandsTest {
+protected:
+    ~RegistryAcrossLocales() override { SetHostEncoding("UTF-8"); }
+
+    // Every value's name and bytes as the file holds them.
+    std::string StoredBytes() const {
+        sqlite3* db = nullptr;
+        std::string rows;
+        sqlite3_open(database.c_str(), &db);
+        sqlite3_exec(db, "SELECT name || '=' || CAST(data AS TEXT) FROM vals",
+                     [](void* out, int, char** row, char**) {
+                         *static_cast<std::string*>(out) += row[0];
+                         return 0;
+                     },
+                     &rows, nullptr);
+        sqlite3_close(db);
+        return rows;
+    }
+};
+
+TEST_F(RegistryAcrossLocales, TextWrittenUnderOneLocaleReadsUnderAnother) {
+    // Key "软件" and value "标题", in code page 936 and in UTF-8.
+    const std::string gbkNames = "HKEY_CURRENT_USER|\xC8\xED\xBC\xFE|\xB1\xEA\xCC\xE2|";
+    const std::string utf8Names =
+        "HKEY_CURRENT_USER|\xE8\xBD\xAF\xE4\xBB\xB6|\xE6\xA0\x87\xE9\xA2\x98|";
+    SetHostEncoding("GBK");
+    EXPECT_EQ(Write(gbkNames + kGbk), "regwritesuccess");
+    SetHostEncoding("UTF-8");
+    EXPECT_EQ(Read(utf8Names), kUtf8);
+    // The same text again is no change; a new text replaces the value that
+    // has that name in either encoding.
+    EXPECT_EQ(Write(utf8Names + kUtf8), "regwritesuccess");
+    EXPECT_EQ(StoredBytes(), "\xB1\xEA\xCC\xE2=" + kGbk);
+    EXPECT_EQ(Write(utf8Names + "7"), "regwritesuccess");
+    EXPECT_EQ(StoredBytes(), "\xB1\xEA\xCC\xE2=7");
+    EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Title|" + kUtf8), "regwritesuccess");
+    EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Other|" + kUtf8 + "\xF0\x9F\x98\x80"),
+              "regwritesuccess");
+    SetHostEncoding("GBK");
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Title"), kGbk);
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Other"), kGbk + "?");
+    // A '\\' that ends a character ("乗") separates no keys.
+    EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\\x81\\|Page|1"), "regwritesuccess");
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\\x81\\"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\\x81"));
+    // Numbers and raw bytes are never converted.
+    Store("Software\\Demo", "Number", REG_DWORD, Dword(0xD6));
+    SetHostEncoding("UTF-8");
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Software\\Demo|Number"), "\xD6");
+}
+
+TEST_F(RegistryAcrossLocales, ValuesOfEarlierRegistriesAreCodePage936AndKeepTheirBytes) {
+    // A registry as earlier versions made it: no code sets.
+    sqlite3* old = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &old), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(old,
+                           "CREATE TABLE keys(id INTEGER PRIMARY KEY, parent INTEGER NOT NULL,"
+                           " name TEXT NOT NULL COLLATE NOCASE, UNIQUE(parent, name));"
+                           "CREATE TABLE vals(key INTEGER NOT NULL, name TEXT NOT NULL COLLATE NOCASE,"
+                           " type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY(key, name))"
+                           " WITHOUT ROWID;"
+                           "INSERT INTO keys VALUES(2, 0, 'HKEY_CURRENT_USER'), (7, 2, 'Demo');"
+                           "INSERT INTO vals VALUES(7, 'Title', 1, X'D6D0CEC400'),"
+                           " (7, 'Broken', 1, X'D6D0812000');"
+                           "PRAGMA application_id = 1264939892;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Demo|Title"), kUtf8);
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Demo|Broken"), "\xE4\xB8\xAD\xEF\xBF\xBD ");
+    EXPECT_EQ(Write("HKEY_CURRENT_USER|Demo|Page|" + kUtf8), "regwritesuccess");
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Demo|Page"), kUtf8);
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Demo|Title"), kUtf8);
+    // An earlier version updating a value writes code page 936 again.
+    ASSERT_EQ(sqlite3_exec(old,
+                           "INSERT INTO vals(key, name, type, data) VALUES(7, 'Page', 1, X'CEC400')"
+                           " ON CONFLICT(key, name) DO UPDATE SET type = excluded.type,"
+                           " data = excluded.data",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(old);
+    EXPECT_EQ(Read("HKEY_CURRENT_USER|Demo|Page"), "\xE6\x96\x87");
+    EXPECT_EQ(Query("Demo", "Title")->bytes, kUtf8 + '\0');
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ui/Dialog.h"
 #include "FakeWindowSystem.h"
 #include "viewer/CShockwaveflash1.h"
+#include "platform/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,8 @@ const std::string kGbk = "\xD6\xD0\xCE\xC4";
 const std::string kUtf8 = "\xE4\xB8\xAD\xE6\x96\x87";
 
 TEST(PlayerWrapper, TextsCrossInTheCodePageOnTheHostSide) {
+    // Under a GBK locale, as the design's hosts had it.
+    platform::SetHostEncoding("GBK");
     fake::WindowSystem system;
     PlayerDialog dialog(system);
     std::string answer;
@@ -52,6 +55,20 @@ TEST(PlayerWrapper, TextsCrossInTheCodePageOnTheHostSide) {
     EXPECT_EQ(answer, "<string>" + kGbk + "</string>");
     // After the window is gone the wrapper answers nothing and calls nothing.
     EXPECT_EQ(dialog.player.CallFunction("<invoke/>"), "");
+    platform::SetHostEncoding("UTF-8");
+}
+
+TEST(PlayerWrapper, TextsPassUnchangedUnderUtf8AndStrayBytesNeverReachThePlayer) {
+    fake::WindowSystem system;
+    PlayerDialog dialog(system);
+    system.window.duringLoop = [&] {
+        system.window.player.fsCommand("readreg", kUtf8);
+        (void)dialog.player.CallFunction(kUtf8 + "\xFF<invoke/>");
+        dialog.EndDialog(kIdOk);
+    };
+    dialog.DoModal();
+    EXPECT_EQ(dialog.commands, std::vector<std::string>{"readreg|" + kUtf8});
+    EXPECT_EQ(system.window.player.calls.back(), "CallFunction " + kUtf8 + "\xEF\xBF\xBD<invoke/>");
 }
 
 } // namespace
