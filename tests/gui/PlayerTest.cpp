@@ -1,5 +1,6 @@
 #include "ProbeWindow.h"
 
+#include "platform/Text.h"
 #include "player/PlayerFiles.h"
 #include "player/WebKitPlayer.h"
 #include "ui/gtk/GtkWindowSystem.h"
@@ -26,6 +27,9 @@ const std::string kGbk = "\xD6\xD0\xCE\xC4";
 class PlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // A host under a GBK locale, as the magazines' own platform was:
+        // texts cross to and from the movie in code page 936.
+        platform::SetHostEncoding("GBK");
         player::PrepareProcess();
         const auto folder = player::FindPlayerFolder();
         ASSERT_TRUE(folder) << "the player's files are missing";

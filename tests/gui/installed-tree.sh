@@ -20,7 +20,7 @@ for file in bin/kest share/kest/player/page.html share/kest/player/shim.js share
     [ -f "$prefix/$file" ] || fail "not installed: $file"
 done
 ls "$prefix"/share/kest/player/ruffle/*.wasm >/dev/null || fail "Ruffle's WebAssembly not installed"
-grep -qx 'Exec=kest' "$prefix/share/applications/kest.desktop" || fail "desktop entry"
+grep -qx 'Exec=kest %f' "$prefix/share/applications/kest.desktop" || fail "desktop entry"
 
 mkdir -p "$work/src" "$work/elsewhere"
 cp "$movie" "$work/src/read.swf"
