@@ -44,11 +44,11 @@ std::vector<std::string> CheckMagazineFolder(const std::string& folder) {
     const std::string manifestPath = folder + platform::kPathSeparator + kManifestName;
     std::string text;
     std::string reason;
-    if (!MarkupDoc::ReadTextFile(manifestPath.c_str(), text, &reason)) {
+    if (!markup::MarkupDoc::ReadTextFile(manifestPath.c_str(), text, &reason)) {
         return {std::string(kManifestName) + " cannot be read: " + reason};
     }
     std::vector<std::string> problems;
-    MarkupDoc manifest;
+    markup::MarkupDoc manifest;
     if (!manifest.SetText(std::move(text))) {
         problems.push_back(std::string(kManifestName) + ": " + manifest.ResultText());
     }

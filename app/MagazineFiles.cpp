@@ -39,31 +39,31 @@ void RemoveExtracted(const std::string& folder, bool folderWasMade) {
     std::vector<platform::FolderEntry> entries;
     (void)ListEntries(folder, entries);
     for (const platform::FolderEntry& entry : entries) {
-        (void)platform::RemoveTree(JoinPath(folder, entry.name).c_str());
+        (void)platform::RemoveTree(package::JoinPath(folder, entry.name).c_str());
     }
 }
 
 // 0 when the file holds a package, else the exit status after saying why.
-int CheckIsMagazine(PackageReader& reader, const std::string& magazinePath) {
+int CheckIsMagazine(package::PackageReader& reader, const std::string& magazinePath) {
     const int probe = reader.Probe(magazinePath);
-    if (probe == PkgOk) {
+    if (probe == package::PkgOk) {
         return 0;
     }
-    return Failure(magazinePath, probe == PkgErrOpen ? "cannot be opened" : "holds no magazine");
+    return Failure(magazinePath, probe == package::PkgErrOpen ? "cannot be opened" : "holds no magazine");
 }
 
 } // namespace
 
 int ListMagazine(const std::string& magazinePath) {
-    PackageReader reader;
+    package::PackageReader reader;
     if (const int status = CheckIsMagazine(reader, magazinePath); status != 0) {
         return status;
     }
     int64_t bytes = 0;
     int files = 0;
     int folders = 0;
-    const int result = reader.List(magazinePath, [&](const PackageReader::ListedEntry& entry) {
-        const std::string name = PrintableName(entry.path);
+    const int result = reader.List(magazinePath, [&](const package::PackageReader::ListedEntry& entry) {
+        const std::string name = package::PrintableName(entry.path);
         if (entry.isFolder) {
             std::printf("%12s  %s/\n", "", name.c_str());
             ++folders;
@@ -73,7 +73,7 @@ int ListMagazine(const std::string& magazinePath) {
             ++files;
         }
     });
-    if (result != PkgOk) {
+    if (result != package::PkgOk) {
         std::fflush(stdout);
         return Failure(magazinePath, ExtractionFailure(result));
     }
@@ -82,7 +82,7 @@ int ListMagazine(const std::string& magazinePath) {
 }
 
 int ExtractMagazine(const std::string& magazinePath, const std::string& folder) {
-    PackageReader reader;
+    package::PackageReader reader;
     if (const int status = CheckIsMagazine(reader, magazinePath); status != 0) {
         return status;
     }
@@ -96,15 +96,15 @@ int ExtractMagazine(const std::string& magazinePath, const std::string& folder) 
     }
     int64_t total = 0;
     if (ProgressLine::Wanted()) {
-        (void)reader.List(magazinePath, [&total](const PackageReader::ListedEntry& entry) { total += entry.size; });
+        (void)reader.List(magazinePath, [&total](const package::PackageReader::ListedEntry& entry) { total += entry.size; });
     }
-    int result = PkgOk;
+    int result = package::PkgOk;
     {
         ProgressLine progress("extracting", static_cast<uint64_t>(total));
         reader.SetProgress([&progress](uint64_t done) { progress.Update(done); });
         result = reader.Extract(folder, magazinePath, 0);
     }
-    if (result != PkgOk) {
+    if (result != package::PkgOk) {
         RemoveExtracted(folder, made == 0);
         return Failure(magazinePath, ExtractionFailure(result));
     }

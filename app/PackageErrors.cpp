@@ -6,11 +6,11 @@ namespace app {
 
 std::string ExtractionFailure(int code) {
     switch (code) {
-    case PkgErrOpen: return "cannot be opened";
-    case PkgErrRead: return "the magazine is cut short";
-    case PkgErrWrite: return "its files cannot be written (is the disk full?)";
-    case PkgErrCreate: return "a file or folder of the magazine cannot be made";
-    case PkgErrNoMemory: return "out of memory";
+    case package::PkgErrOpen: return "cannot be opened";
+    case package::PkgErrRead: return "the magazine is cut short";
+    case package::PkgErrWrite: return "its files cannot be written (is the disk full?)";
+    case package::PkgErrCreate: return "a file or folder of the magazine cannot be made";
+    case package::PkgErrNoMemory: return "out of memory";
     default: return "the magazine is damaged";
     }
 }

@@ -37,19 +37,19 @@ int RunPackerMode(const PackerOptions& options, const std::string& executablePat
     if (debug) {
         showMessage(outputPath, sourceFolder);
     }
-    PackageWriter writer(executablePath);
+    package::PackageWriter writer(executablePath);
     ProgressLine progress("packing", ProgressLine::Wanted() ? PackedSize(executablePath, sourceFolder) : 0);
     writer.SetProgress([&progress](uint64_t done) { progress.Update(done); });
     // The arguments are the paths: quotation marks in them belong to the names.
-    const int flags = PackCopySelf | PackExactPaths | (debug ? PackDebugLog : 0);
+    const int flags = package::PackCopySelf | package::PackExactPaths | (debug ? package::PackDebugLog : 0);
     const int result = writer.Pack(sourceFolder, outputPath, flags);
     if (debug) {
         showMessage(sourceFolder, outputPath);
     }
-    for (const PackProblem& problem : writer.Problems()) {
+    for (const package::PackProblem& problem : writer.Problems()) {
         std::fprintf(stderr, "kest: %s: %s\n", problem.path.c_str(), problem.reason.c_str());
     }
-    if (result != PkgOk || !writer.Problems().empty()) {
+    if (result != package::PkgOk || !writer.Problems().empty()) {
         return kExitFailure;
     }
     if (!options.quiet) {

@@ -46,10 +46,10 @@ void ViewerApp::OpenContentFolder(const std::string& folder) {
 }
 
 bool ViewerApp::InitInstance() {
-    PackageReader reader;
+    package::PackageReader reader;
     const std::string& packagePath = magazinePath.empty() ? executablePath : magazinePath;
     const int probe = reader.Probe(packagePath);
-    if (probe == PkgOk) {
+    if (probe == package::PkgOk) {
         // Package mode: the magazine is extracted into a Workspace of this run.
         Workspace workspace;
         if (!workspace.Create(platform::TemporaryFolder(), platform::CurrentThreadId())) {
@@ -57,8 +57,8 @@ bool ViewerApp::InitInstance() {
             exitStatus = kExitNoWorkspace;
             return false;
         }
-        const int extracted = reader.Extract(workspace.Path(), packagePath, ExtractMakeRoot | ExtractTrace);
-        if (extracted != PkgOk) {
+        const int extracted = reader.Extract(workspace.Path(), packagePath, package::ExtractMakeRoot | package::ExtractTrace);
+        if (extracted != package::PkgOk) {
             // A damaged magazine is not shown: its movie would fail in ways
             // that say nothing of the cause.
             ShowPackageError(packagePath + ": " + ExtractionFailure(extracted));
@@ -77,7 +77,7 @@ bool ViewerApp::InitInstance() {
     }
     if (!magazinePath.empty()) {
         std::fprintf(stderr, "kest: %s: %s\n", magazinePath.c_str(),
-                     probe == PkgErrOpen ? "cannot be opened" : "holds no magazine");
+                     probe == package::PkgErrOpen ? "cannot be opened" : "holds no magazine");
         exitStatus = kExitNoMagazine;
         return false;
     }

@@ -28,7 +28,7 @@ public:
     // The folder holding the magazine's files, without trailing separator.
     std::string contentFolder;
     // The magazine's manifest, kest.xml.
-    MarkupDoc manifest;
+    markup::MarkupDoc manifest;
 
 private:
     // Makes `folder` the content folder and the current directory and loads

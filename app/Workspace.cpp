@@ -32,7 +32,7 @@ bool Workspace::Create(const std::string& folder, unsigned long threadId) {
     const std::string parent = folder.starts_with(platform::kPathSeparator)
                                    ? folder
                                    : platform::CurrentDirectory() + platform::kPathSeparator + folder;
-    if (PackageReader::MakeFolderPath(parent) != PkgOk) {
+    if (package::PackageReader::MakeFolderPath(parent) != package::PkgOk) {
         failure = parent + ": " + std::strerror(errno);
         return false;
     }

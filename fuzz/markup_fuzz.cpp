@@ -19,15 +19,15 @@ void Fail(const std::string& what) {
 
 // Up to `limit` names read from the start tag of `index`: its own name,
 // attribute names, values, and stray bytes.
-std::vector<std::string> NamesInTag(const MarkupDoc& doc, int32_t index, size_t limit) {
-    const ElementRecord& record = doc.Record(index);
-    ScanCursor cursor;
+std::vector<std::string> NamesInTag(const markup::MarkupDoc& doc, int32_t index, size_t limit) {
+    const markup::ElementRecord& record = doc.Record(index);
+    markup::ScanCursor cursor;
     cursor.text = doc.Text().c_str();
     cursor.encoding = doc.TextEncoding();
     cursor.next = record.start + 1;
     std::vector<std::string> names;
     while (names.size() < limit && cursor.next < record.start + record.StartTagLength() &&
-           MarkupDoc::ReadName(cursor)) {
+           markup::MarkupDoc::ReadName(cursor)) {
         names.emplace_back(cursor.text + cursor.nameStart,
                            static_cast<size_t>(cursor.nameEnd - cursor.nameStart + 1));
     }
@@ -37,10 +37,10 @@ std::vector<std::string> NamesInTag(const MarkupDoc& doc, int32_t index, size_t 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    MarkupDoc doc;
+    markup::MarkupDoc doc;
     const std::string text(reinterpret_cast<const char*>(data), size);
     const bool wellFormed = doc.SetText(text);
-    if (const std::string fault = FindTableFault(doc); !fault.empty()) {
+    if (const std::string fault = markup::FindTableFault(doc); !fault.empty()) {
         Fail(fault);
     }
     if (wellFormed && (doc.ResultText() != "" || doc.UsedCount() < 2)) {
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
     }
-    if (MarkupDoc::DecodeText(text.data(), static_cast<int32_t>(text.size())).size() > text.size()) {
+    if (markup::MarkupDoc::DecodeText(text.data(), static_cast<int32_t>(text.size())).size() > text.size()) {
         Fail("decoding made the text longer");
     }
     return 0;

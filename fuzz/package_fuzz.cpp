@@ -43,9 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::fwrite(data, 1, size, file);
         std::fclose(file);
     }
-    PackageReader reader;
+    package::PackageReader reader;
     (void)reader.Probe(package);
-    (void)reader.Extract(target, package, ExtractMakeRoot);
+    (void)reader.Extract(target, package, package::ExtractMakeRoot);
     for (const auto& item : fs::directory_iterator(Base())) {
         const std::string name = item.path().filename().string();
         if (name != "package" && name != "target") {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <strings.h>
 
+namespace markup {
+
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -66,3 +68,5 @@ platform::Encoding DocumentEncoding(const char* text) {
     return IsName(declared, "UTF-8") || IsName(declared, "UTF8") ? platform::Encoding::Utf8
                                                                  : platform::Encoding::Cp936;
 }
+
+} // namespace markup

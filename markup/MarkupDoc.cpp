@@ -10,6 +10,8 @@
 #include <limits>
 #include <utility>
 
+namespace markup {
+
 namespace {
 
 // Offsets are 32-bit: the terminating 0 must still have one.
@@ -170,3 +172,5 @@ ScanCursor MarkupDoc::CursorAt(int32_t offset) const {
     cursor.encoding = encoding;
     return cursor;
 }
+
+} // namespace markup

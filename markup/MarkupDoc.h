@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+namespace markup {
+
 // One element: eight words of offsets, lengths, level, flags and links.
 struct ElementRecord {
     int32_t start;       // offset of the "<" of the start tag
@@ -126,3 +128,5 @@ private:
     int32_t capacity = 0;
     int32_t segmentSlots = 0;
 };
+
+} // namespace markup

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string_view>
 
+namespace markup {
+
 namespace {
 
 // Bytes that end a name read by ReadName.
@@ -311,3 +313,5 @@ std::string MarkupDoc::DecodeText(const char* from, int32_t count, platform::Enc
     }
     return out;
 }
+
+} // namespace markup

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace markup {
+
 namespace {
 
 int32_t PackTagLengths(int32_t startTag, int32_t endTag) {
@@ -194,3 +196,5 @@ int32_t MarkupDoc::ParseChildren(int32_t parentIndex, ScanCursor& cursor) {
         }
     }
 }
+
+} // namespace markup

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string_view>
 
+namespace markup {
+
 namespace {
 
 // Scan states of one token; several may hold at once.
@@ -260,3 +262,5 @@ TokenKind ReadToken(ScanCursor& cursor, TokenInfo& info) {
     info.kind = kind;
     return kind;
 }
+
+} // namespace markup

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+namespace markup {
+
 // The reading state shared by the token scanner, the element builder and the
 // attribute scanners of MarkupDoc.
 struct ScanCursor {
@@ -95,3 +97,5 @@ inline int32_t ScanTo(const char* text, int32_t at, const ByteSet& stop,
 
 // printf-style formatting into a new string, for the reader's messages.
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+} // namespace markup

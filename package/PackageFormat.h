@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace package {
+
 // Result codes shared by writer and reader; 0 is success.
 inline constexpr int PkgOk = 0;
 inline constexpr int PkgErrCreate = -1;
@@ -56,7 +58,10 @@ struct PackageTrailer {
 
 #pragma pack(pop)
 
+
 static_assert(sizeof(PackageHeader) == 16);
 static_assert(sizeof(PackageEntry) == 1036);
 static_assert(sizeof(PackageTrailer) == 28);
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "records are stored as they lie in memory");
+
+} // namespace package

@@ -9,6 +9,8 @@
 #include <iterator>
 #include <string>
 
+namespace package {
+
 // Longer paths cannot be opened or made in one piece: the writer refuses
 // them, the reader makes none.
 inline constexpr size_t PkgMaxPathLength = 4095;
@@ -54,3 +56,5 @@ inline std::string PrintableName(const std::string& name) {
     }
     return result;
 }
+
+} // namespace package

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <new>
 
+namespace package {
+
 namespace {
 
 // A name that can only stand for one entry inside the folder being filled.
@@ -251,3 +253,5 @@ int PackageReader::MakeFolderPath(const std::string& path) {
     }
     return made(platform::MakeFolder(path.c_str()));
 }
+
+} // namespace package

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+namespace package {
+
 inline constexpr int ExtractMakeRoot = 4;
 inline constexpr int ExtractTrace = 8;
 
@@ -88,3 +90,5 @@ private:
     std::function<void(uint64_t)> progress;
     uint64_t bytesWritten = 0;
 };
+
+} // namespace package

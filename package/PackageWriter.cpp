@@ -8,6 +8,8 @@
 #include <list>
 #include <new>
 
+namespace package {
+
 namespace {
 
 constexpr char kTemporaryName[] = ".kest-XXXXXX";
@@ -336,3 +338,5 @@ void PackageWriter::WriteDebugLog() {
         Fail(PkgOk, path, "not written: " + ErrorText(errno));
     }
 }
+
+} // namespace package

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace package {
+
 inline constexpr int PackCopySelf = 1;
 inline constexpr int PackDebugLog = 8;
 // Both paths are used exactly as given: no quotation mark is removed.
@@ -91,3 +93,5 @@ private:
     int walkError = PkgOk;
     std::function<void(uint64_t)> progress;
 };
+
+} // namespace package

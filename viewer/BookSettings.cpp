@@ -16,7 +16,7 @@ int DecimalValue(const std::string& text) {
 
 } // namespace
 
-BookSettings ReadBookSettings(MarkupDoc& manifest) {
+BookSettings ReadBookSettings(markup::MarkupDoc& manifest) {
     manifest.ResetPosition();
     (void)manifest.FindElement("Book");
     BookSettings book;

@@ -17,6 +17,6 @@ struct BookSettings {
 // Reads the first "Book" element's attributes; what is missing reads as an
 // empty entrance or a size of 0, and numbers are read as the C library's
 // atoi reads them.
-BookSettings ReadBookSettings(MarkupDoc& manifest);
+BookSettings ReadBookSettings(markup::MarkupDoc& manifest);
 
 } // namespace viewer

@@ -1,4 +1,4 @@
-// Parse throughput of MarkupDoc::SetText against pugixml (default options)
+// Parse throughput of markup::MarkupDoc::SetText against pugixml (default options)
 // and libxml2 (xmlReadMemory) on one generated 64 MiB XML text, in one
 // process: a warm-up, then five rounds that alternate the three parsers.
 // Also reports the memory the element table takes per element.
@@ -132,23 +132,23 @@ int main() {
     {
         std::string copy = text;
         const long before = ResidentBytes();
-        MarkupDoc doc;
+        markup::MarkupDoc doc;
         if (!doc.SetText(std::move(copy))) {
-            std::fprintf(stderr, "MarkupDoc rejected the text: %s\n", doc.ResultText().c_str());
+            std::fprintf(stderr, "markup::MarkupDoc rejected the text: %s\n", doc.ResultText().c_str());
             return 1;
         }
         residentGrowth = ResidentBytes() - before;
-        tableAllocated = static_cast<size_t>(doc.Capacity()) * sizeof(ElementRecord) +
+        tableAllocated = static_cast<size_t>(doc.Capacity()) * sizeof(markup::ElementRecord) +
                          static_cast<size_t>(doc.SegmentSlots()) * sizeof(void*);
         if (doc.UsedCount() - 1 != elements) {
-            std::fprintf(stderr, "MarkupDoc found %d elements, expected %d\n", doc.UsedCount() - 1, elements);
+            std::fprintf(stderr, "markup::MarkupDoc found %d elements, expected %d\n", doc.UsedCount() - 1, elements);
             return 1;
         }
     }
 
     bool agreed = true;
     const auto ours = [&]() -> std::function<void()> {
-        auto doc = std::make_shared<MarkupDoc>();
+        auto doc = std::make_shared<markup::MarkupDoc>();
         agreed &= doc->SetText(std::string(text));
         return [doc] {};
     };
@@ -166,7 +166,7 @@ int main() {
     };
 
     const std::function<std::function<void()>()> parsers[] = {ours, pugi, libxml};
-    const char* const names[] = {"MarkupDoc::SetText", "pugixml load_buffer", "libxml2 xmlReadMemory"};
+    const char* const names[] = {"markup::MarkupDoc::SetText", "pugixml load_buffer", "libxml2 xmlReadMemory"};
     for (const auto& parse : parsers) {
         TimeOnce(parse); // warm-up
     }
@@ -196,7 +196,7 @@ int main() {
     const double perElement = static_cast<double>(elements);
     std::printf("  table: %zu bytes per record; %.1f bytes/element allocated, "
                 "%.1f bytes/element resident beyond the text\n",
-                sizeof(ElementRecord), static_cast<double>(tableAllocated) / perElement,
+                sizeof(markup::ElementRecord), static_cast<double>(tableAllocated) / perElement,
                 static_cast<double>(residentGrowth) / perElement);
     return 0;
 }

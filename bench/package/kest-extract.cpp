@@ -9,9 +9,9 @@ int main(int argc, char** argv) {
         std::fputs("usage: kest-extract FILE FOLDER\n", stderr);
         return 2;
     }
-    PackageReader reader;
-    const int result = reader.Extract(argv[2], argv[1], ExtractMakeRoot);
-    if (result != PkgOk) {
+    package::PackageReader reader;
+    const int result = reader.Extract(argv[2], argv[1], package::ExtractMakeRoot);
+    if (result != package::PkgOk) {
         std::fprintf(stderr, "kest-extract: %s: error %d\n", argv[1], result);
         return 1;
     }

@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace package;
+
 namespace fs = std::filesystem;
 
 const std::string kKest = KEST_EXECUTABLE;

@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace markup;
+
 using platform::Encoding;
 
 // The Book element's attribute `name` of the manifest `text`.

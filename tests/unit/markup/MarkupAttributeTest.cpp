@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace markup;
+
 // A cursor at the start of `text`, as for a start tag just after its "<".
 ScanCursor CursorOver(const std::string& text) {
     ScanCursor cursor;

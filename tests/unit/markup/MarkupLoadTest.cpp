@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace markup;
+
 // Loads `path` into `doc` and checks the table whatever the outcome.
 bool LoadChecked(MarkupDoc& doc, const std::string& path) {
     const bool loaded = doc.LoadFile(path.c_str());

@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace markup;
+
 struct Position {
     int32_t parent, current, child, kind;
     bool operator==(const Position&) const = default;

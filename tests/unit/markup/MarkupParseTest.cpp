@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace markup;
+
 bool Flag(const MarkupDoc& doc, int32_t index, int32_t flag) { return doc.Record(index).Has(flag); }
 
 TEST(MarkupParse, NewDocumentHoldsTheEmptyText) {

@@ -8,6 +8,8 @@
 
 #include <string>
 
+namespace markup {
+
 // Parses `text` into `doc`, checks the table's links and returns Parse's result.
 inline bool ParseChecked(MarkupDoc& doc, std::string text) {
     const bool wellFormed = doc.SetText(std::move(text));
@@ -34,3 +36,5 @@ inline std::string ChildNames(const MarkupDoc& doc, int32_t owner) {
     }
     return names;
 }
+
+} // namespace markup

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace markup {
+
 // The first broken rule, or an empty string when the table is sound.
 inline std::string FindTableFault(const MarkupDoc& doc) {
     const int32_t used = doc.UsedCount();
@@ -74,3 +76,5 @@ inline std::string FindTableFault(const MarkupDoc& doc) {
     }
     return {};
 }
+
+} // namespace markup

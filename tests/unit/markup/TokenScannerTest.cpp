@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace markup;
+
 struct Token {
     TokenKind kind;
     int32_t start;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace package {
+
 inline PackageEntry MakeEntry(const std::string& name, int32_t type, int32_t size, uint32_t offset) {
     PackageEntry entry{};
     std::memcpy(entry.name, name.data(), std::min(name.size(), sizeof entry.name));
@@ -45,3 +47,5 @@ inline std::string MakePackage(const std::string& prefix, const std::string& dat
 inline uint32_t DataStart(const std::string& prefix) {
     return static_cast<uint32_t>(prefix.size() + sizeof(PackageHeader));
 }
+
+} // namespace package

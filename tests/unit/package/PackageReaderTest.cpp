@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace package;
+
 namespace fs = std::filesystem;
 
 // Every path below `root`, relative to it, with a file's bytes or "<dir>".

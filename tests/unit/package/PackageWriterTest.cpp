@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace package;
+
 namespace fs = std::filesystem;
 
 // A writer whose "own executable" is a file of the test's own making, so the

@@ -43,7 +43,7 @@ protected:
     std::vector<std::string> Calls() const { return window.player.calls; }
 
     ScratchFolder scratch;
-    MarkupDoc manifest;
+    markup::MarkupDoc manifest;
     fake::WindowSystem system;
     fake::WindowRecord& window = system.window;
     std::unique_ptr<ViewerDialog> dialog;
