@@ -6,8 +6,10 @@ set(CPACK_PACKAGE_NAME kest)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Kest developers <kest@example.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Viewer and packer of single-file electronic magazines")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Kest packs a folder of Flash movies, pictures and a manifest into one executable file, a magazine that opens itself in a window when run. Movies play in Ruffle inside a WebKitGTK view; Ruffle's files come with the package.")
+# Lines of at most 80 characters, as Debian's control files ask.
+set(CPACK_PACKAGE_DESCRIPTION "Kest packs a folder of Flash movies, pictures and a manifest into one
+executable file, a magazine that opens itself in a window when run. Movies
+play in Ruffle inside a WebKitGTK view; Ruffle's files come with the package.")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
