@@ -10,6 +10,7 @@ struct Expected {
     std::string output;
     std::string source;
     bool debug = false;
+    bool quiet = false;
 };
 
 TEST(PackerOptions, EachArgumentIsOneValue) {
@@ -19,6 +20,7 @@ TEST(PackerOptions, EachArgumentIsOneValue) {
     } cases[] = {
         {{"-o", "out", "-p", "src"}, {"out", "src"}},
         {{"-oout", "-psrc", "-b"}, {"out", "src", true}},
+        {{"-q", "-o", "out", "-p", "src"}, {"out", "src", false, true}},
         {{"-b", "-o", "out", "-p", "src"}, {"out", "src", true}},
         // Blanks and quotation marks inside a value stay; quotation marks
         // around the whole value go.
@@ -35,6 +37,7 @@ TEST(PackerOptions, EachArgumentIsOneValue) {
         EXPECT_EQ(options->outputPath, c.expected.output);
         EXPECT_EQ(options->sourceFolder, c.expected.source);
         EXPECT_EQ(options->debug, c.expected.debug);
+        EXPECT_EQ(options->quiet, c.expected.quiet);
     }
 }
 
