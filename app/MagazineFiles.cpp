@@ -49,7 +49,7 @@ int CheckIsMagazine(package::PackageReader& reader, const std::string& magazineP
     if (probe == package::PkgOk) {
         return 0;
     }
-    return Failure(magazinePath, probe == package::PkgErrOpen ? "cannot be opened" : "holds no magazine");
+    return Failure(magazinePath, ProbeFailure(probe));
 }
 
 } // namespace

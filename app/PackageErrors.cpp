@@ -4,6 +4,10 @@
 
 namespace app {
 
+std::string ProbeFailure(int code) {
+    return code == package::PkgErrOpen ? "cannot be opened" : "holds no magazine";
+}
+
 std::string ExtractionFailure(int code) {
     switch (code) {
     case package::PkgErrOpen: return "cannot be opened";

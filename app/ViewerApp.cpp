@@ -50,54 +50,60 @@ bool ViewerApp::InitInstance() {
     const std::string& packagePath = magazinePath.empty() ? executablePath : magazinePath;
     const int probe = reader.Probe(packagePath);
     if (probe == package::PkgOk) {
-        // Package mode: the magazine is extracted into a Workspace of this run.
-        Workspace workspace;
-        if (!workspace.Create(platform::TemporaryFolder(), platform::CurrentThreadId())) {
-            ShowPackageError("cannot make the temporary folder " + workspace.Failure());
-            exitStatus = kExitNoWorkspace;
-            return false;
-        }
-        const int extracted = reader.Extract(workspace.Path(), packagePath, package::ExtractMakeRoot | package::ExtractTrace);
-        if (extracted != package::PkgOk) {
-            // A damaged magazine is not shown: its movie would fail in ways
-            // that say nothing of the cause.
-            ShowPackageError(packagePath + ": " + ExtractionFailure(extracted));
-            exitStatus = kExitDamaged;
-        } else {
-            OpenContentFolder(workspace.Path());
-            platform::LogStartup("extracted");
-            if (!RunWindow()) {
-                exitStatus = kExitNoDisplay;
-            }
-        }
-        if (!workspace.Delete()) {
-            ui::MessageBox("删除临时目录失败！", kMessageCaption);
-        }
-        return false;
-    }
-    if (!magazinePath.empty()) {
-        std::fprintf(stderr, "kest: %s: %s\n", magazinePath.c_str(),
-                     probe == package::PkgErrOpen ? "cannot be opened" : "holds no magazine");
+        RunPackage(reader, packagePath);
+    } else if (magazinePath.empty()) {
+        RunFolder();
+    } else {
+        std::fprintf(stderr, "kest: %s: %s\n", magazinePath.c_str(), ProbeFailure(probe).c_str());
         exitStatus = kExitNoMagazine;
-        return false;
     }
-    // Folder mode: the magazine lies beside the executable.
+    return false;
+}
+
+void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& packagePath) {
+    Workspace workspace;
+    if (!workspace.Create(platform::TemporaryFolder(), platform::CurrentThreadId())) {
+        ShowPackageError("cannot make the temporary folder " + workspace.Failure());
+        exitStatus = kExitNoWorkspace;
+        return;
+    }
+    const int extracted =
+        reader.Extract(workspace.Path(), packagePath, package::ExtractMakeRoot | package::ExtractTrace);
+    if (extracted != package::PkgOk) {
+        // A damaged magazine is not shown: its movie would fail in ways that
+        // say nothing of the cause.
+        ShowPackageError(packagePath + ": " + ExtractionFailure(extracted));
+        exitStatus = kExitDamaged;
+    } else {
+        OpenContentFolder(workspace.Path());
+        platform::LogStartup("extracted");
+        if (!RunWindow()) {
+            exitStatus = kExitNoDisplay;
+        }
+    }
+    if (!workspace.Delete()) {
+        ui::MessageBox("删除临时目录失败！", kMessageCaption);
+    }
+}
+
+void ViewerApp::RunFolder() {
     const size_t separator = executablePath.rfind(platform::kPathSeparator);
-    const std::string folder = executablePath.substr(0, separator == std::string::npos ? 0 : separator);
+    const std::string folder =
+        executablePath.substr(0, separator == std::string::npos ? 0 : separator);
     const std::string manifestPath = ManifestPath(folder);
     platform::FileStream manifestFile;
     if (!manifestFile.Open(manifestPath.c_str(), "rb")) {
-        std::fprintf(stderr, "kest: no magazine found: %s does not hold a package and %s cannot be read\n",
+        std::fprintf(stderr,
+                     "kest: no magazine found: %s does not hold a package and %s cannot be read\n",
                      executablePath.c_str(), manifestPath.c_str());
         exitStatus = kExitNoMagazine;
-        return false;
+        return;
     }
     manifestFile.Close();
     OpenContentFolder(folder);
     if (!RunWindow()) {
         exitStatus = kExitNoDisplay;
     }
-    return false;
 }
 
 bool ViewerApp::RunWindow() {
@@ -106,8 +112,8 @@ bool ViewerApp::RunWindow() {
         return true;
     }
     const auto playerFolder = player::FindPlayerFolder();
-    const auto windowSystem =
-        ui::GtkWindowSystem::Open(playerFolder ? player::WebKitPlayers(*playerFolder) : ui::PlayerFactory{});
+    const auto windowSystem = ui::GtkWindowSystem::Open(
+        playerFolder ? player::WebKitPlayers(*playerFolder) : ui::PlayerFactory{});
     if (!windowSystem) {
         std::fputs("kest: cannot open the display to show the magazine\n", stderr);
         return false;

@@ -5,6 +5,7 @@
 
 #include "app/TerminationSignals.h"
 #include "markup/MarkupDoc.h"
+#include "package/PackageReader.h"
 
 #include <string>
 
@@ -31,6 +32,10 @@ public:
     markup::MarkupDoc manifest;
 
 private:
+    // Package mode: the magazine is extracted into a Workspace of this run.
+    void RunPackage(package::PackageReader& reader, const std::string& packagePath);
+    // Folder mode: the magazine lies beside the executable.
+    void RunFolder();
     // Makes `folder` the content folder and the current directory and loads
     // its manifest.
     void OpenContentFolder(const std::string& folder);
