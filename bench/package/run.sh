@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Packing and extraction against tar (and cat, the copy limit), on a tree of
-# about 1 GiB (4 x 200 MiB and 10,000 small files) and one ten times smaller.
-# Five alternating runs each after a warm-up, medians of wall and CPU seconds,
-# outputs overwritten in place, extraction into fresh folders.
+# Packing, extraction (kest -x) and listing (kest -l) against tar (and cat,
+# the copy limit), on a tree of about 1 GiB (4 x 200 MiB and 10,000 small
+# files) and one ten times smaller. Five alternating runs each after a
+# warm-up, medians of wall and CPU seconds, outputs overwritten in place,
+# extraction into fresh folders; listings as medians of 21 runs in ms.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 kest="$top/build/kest"
-extract="$top/build/bench/package/kest-extract"
-[ -x "$kest" ] && [ -x "$extract" ] || "$top/scripts/build.sh" normal >/dev/null
+[ -x "$kest" ] || "$top/scripts/build.sh" normal >/dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/kest-bench-package.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 runs=${KEST_BENCH_RUNS:-5}
@@ -32,6 +32,15 @@ measure() {
 }
 
 median() { sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
+
+# Median milliseconds of 21 runs of a short command.
+millis() {
+    for _ in $(seq 21); do
+        local start end
+        start=$(date +%s%N); "$@" >/dev/null; end=$(date +%s%N)
+        echo $(((end - start) / 1000))
+    done | median | awk '{printf "%.1f", $1 / 1000}'
+}
 
 report() { # label, our figures file, peer figures file, peer name
     local ourWall ourCpu peerWall peerCpu
@@ -58,12 +67,16 @@ series() { # name, tree
     : >"$out/extract.kest"; : >"$out/extract.tar"
     for ((r = 0; r < runs; r++)); do
         mkdir "$out/x-tar-$r"
-        measure "$extract" "$out/mag" "$out/x-kest-$r" >>"$out/extract.kest"
+        measure "$kest" -x "$out/mag" -d "$out/x-kest-$r" >>"$out/extract.kest"
         measure tar -xf "$out/mag.tar" -C "$out/x-tar-$r" >>"$out/extract.tar"
     done
     report "$name: pack" "$out/pack.kest" "$out/pack.tar" tar
     report "$name: pack" "$out/pack.kest" "$out/pack.cat" cat
     report "$name: extract" "$out/extract.kest" "$out/extract.tar" tar
+    local listKest listTar
+    listKest=$(millis "$kest" -l "$out/mag"); listTar=$(millis tar -tf "$out/mag.tar")
+    printf '%-28s kest %6.1f ms              tar    %6.1f ms              ratio %.3f\n' \
+        "$name: list" "$listKest" "$listTar" "$(awk -v a="$listKest" -v b="$listTar" 'BEGIN {print a / b}')"
     local packPeak extractPeak
     packPeak=$(cut -d' ' -f3 "$out/pack.kest" | sort -n | tail -1)
     extractPeak=$(cut -d' ' -f3 "$out/extract.kest" | sort -n | tail -1)
