@@ -56,11 +56,11 @@ series() { # name, tree
     mkdir -p "$out"
     find "$tree" -type f -print0 | xargs -0 cat >/dev/null # warm the page cache
     # Warm-up, and outputs that later runs overwrite.
-    "$kest" -o "$out/mag" -p "$tree"
+    "$kest" -q -o "$out/mag" -p "$tree"
     tar -cf "$out/mag.tar" -C "$tree" .
     : >"$out/pack.kest"; : >"$out/pack.tar"; : >"$out/pack.cat"
     for ((r = 0; r < runs; r++)); do
-        measure "$kest" -o "$out/mag" -p "$tree" >>"$out/pack.kest"
+        measure "$kest" -q -o "$out/mag" -p "$tree" >>"$out/pack.kest"
         measure tar -cf "$out/mag.tar" -C "$tree" . >>"$out/pack.tar"
         measure bash -c "find '$tree' -type f -print0 | xargs -0 cat >'$out/all.cat'" >>"$out/pack.cat"
     done
