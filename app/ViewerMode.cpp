@@ -12,11 +12,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace {
 
 constexpr int kExitNoMagazine = 1;
 constexpr int kExitNoDisplay = 1;
+constexpr int kExitPlayerFailed = 1;
 constexpr char kManifestName[] = "kest.xml";
 
 // Copies at most the buffer's size less one byte, always terminated.
@@ -71,19 +73,30 @@ void ViewerApp::RunViewerMode() {
 }
 
 bool ViewerApp::RunWindow() {
-    const auto playerFolder = player::FindPlayerFolder();
-    const auto windowSystem =
-        ui::GtkWindowSystem::Open(playerFolder ? player::WebKitPlayers(*playerFolder) : ui::PlayerFactory{});
+    // A player that cannot start the movie has told the reader; the window
+    // closes and the run fails.
+    ViewerDialog* shown = nullptr;
+    bool playerFailed = false;
+    const auto windowSystem = ui::GtkWindowSystem::Open(
+        player::WebKitPlayers(player::PlayerFolderFromEnvironment(), [&shown, &playerFailed] {
+            playerFailed = true;
+            if (shown) {
+                shown->EndDialog(ui::kIdCancel);
+            }
+        }));
     if (!windowSystem) {
         std::fputs("kest: cannot open the display to show the magazine\n", stderr);
         return false;
     }
+    // Sent beside the window; closing waits for it at most a moment.
+    std::optional<services::UsageStatisticsRequest> statistics;
     ViewerDialog dialog(*windowSystem, contentFolder, manifest,
-                        [] {
-                            platform::LogStartup("statistics begun");
-                            services::SendUsageStatistics(services::StatisticsAddress());
-                            platform::LogStartup("statistics done");
-                        });
+                        [&statistics] { statistics.emplace(services::StatisticsAddress()); });
+    shown = &dialog;
     (void)dialog.DoModal();
+    shown = nullptr;
+    if (playerFailed) {
+        exitStatus = kExitPlayerFailed;
+    }
     return true;
 }

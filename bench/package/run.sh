@@ -5,7 +5,7 @@
 # outputs overwritten in place, extraction into fresh folders.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
-kest="$top/build/kest"
+kest="$top/build/app/kest"
 extract="$top/build/bench/package/kest-extract"
 [ -x "$kest" ] && [ -x "$extract" ] || "$top/scripts/build.sh" normal >/dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/kest-bench-package.XXXXXX")

@@ -19,8 +19,8 @@ printf '<?xml version="1.0" encoding="GBK"?>\n<Book entrance="read.swf" width="6
     >"$work/small/kest.xml"
 cp "$work/small/"* "$work/large/"
 for i in $(seq 10); do head -c $((5 << 20)) /dev/urandom >"$work/large/filler/part$i.bin"; done
-"$build/kest" -o "$work/small.mag" -p "$work/small"
-"$build/kest" -o "$work/large.mag" -p "$work/large"
+"$build/app/kest" -o "$work/small.mag" -p "$work/small"
+"$build/app/kest" -o "$work/large.mag" -p "$work/large"
 
 # One run: "stage ms" lines, the last one "shown ms" when the movie's first
 # fscommand reached standard output.
