@@ -22,6 +22,12 @@ void PlayerWatchdog::Expect() {
     }
 }
 
+void PlayerWatchdog::Progress() {
+    if (timer != 0) {
+        StartTimer();
+    }
+}
+
 void PlayerWatchdog::Satisfied() { StopTimer(); }
 
 void PlayerWatchdog::Failed(const std::string& why) {
@@ -50,7 +56,7 @@ void PlayerWatchdog::StartTimer() {
     timer = g_timeout_add(static_cast<guint>(bound.count()), +[](gpointer self) -> gboolean {
         auto* watchdog = static_cast<PlayerWatchdog*>(self);
         watchdog->timer = 0;
-        watchdog->Failed("the movie was not running after " + std::to_string(watchdog->bound.count()) + " ms");
+        watchdog->Failed("its start made no progress for " + std::to_string(watchdog->bound.count()) + " ms");
         return G_SOURCE_REMOVE;
     }, this);
 }

@@ -1,7 +1,8 @@
-// Watches a player's start: a page that does not run or a movie that is not
-// running within kStartBound of the try's start, and failures reported to it
-// (a web process that ended, a player that could not start Ruffle), make it
-// ask for a fresh start, at most kStartTries tries in all; then it gives up.
+// Watches a player's start: a start that makes no progress (a file served,
+// the page running, Ruffle ready) for kStartBound before the movie runs, and
+// failures reported to it (a web process that ended, a player that could not
+// start Ruffle), make it ask for a fresh start, at most kStartTries tries in
+// all; then it gives up.
 #pragma once
 
 #include <chrono>
@@ -10,8 +11,8 @@
 
 namespace player {
 
-// A start takes about 2 s on a small machine, Ruffle's WebAssembly compile
-// being most of it; the bound leaves room for a loaded one.
+// A start takes about 2 s on a small machine; its longest step, compiling
+// Ruffle's WebAssembly, about 1 s, and several times that on a loaded one.
 inline constexpr std::chrono::milliseconds kStartBound{10000};
 inline constexpr int kStartTries = 3;
 
@@ -31,6 +32,8 @@ public:
     // Something new is to start within the current try (a movie asked for
     // after the page ran); the bound runs from now.
     void Expect();
+    // The start moved on: the bound runs from now, if a start is watched.
+    void Progress();
     // What was expected runs.
     void Satisfied();
     // The try failed: start again, or give up after the last try.

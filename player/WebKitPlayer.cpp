@@ -225,7 +225,9 @@ void WebKitPlayer::Move(const ui::Rect& clientRect) {
 void WebKitPlayer::SetVisible(bool visible) { gtk_widget_set_visible(GTK_WIDGET(view), visible); }
 
 void WebKitPlayer::ServeRequest(WebKitURISchemeRequest* request, void* self) {
-    static_cast<WebKitPlayer*>(self)->server.Serve(request);
+    auto* player = static_cast<WebKitPlayer*>(self);
+    player->server.Serve(request);
+    player->watchdog.Progress();
 }
 
 void WebKitPlayer::ReceiveMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
@@ -250,7 +252,9 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
         milestones.pageReady = Clock::now();
         platform::LogStartup("page ready");
         pageReady = true;
-        if (!movieUrl) {
+        if (movieUrl) {
+            watchdog.Progress();
+        } else {
             watchdog.Satisfied();
         }
         while (!waitingScripts.empty()) {
@@ -264,6 +268,7 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
     } else if (kind == "mark" && first == "ruffle") {
         milestones.ruffleReady = Clock::now();
         platform::LogStartup("ruffle ready");
+        watchdog.Progress();
     } else if (kind == "mark" && first == "movie") {
         milestones.movieLoaded = Clock::now();
         platform::LogStartup("movie loaded");

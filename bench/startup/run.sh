@@ -9,7 +9,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${KEST_BUILD:-$top/build}
-cmake --build "$build" --target kest movie_Probe kest_player_files >/dev/null
+cmake --build "$build" --target kest movie_Probe >/dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/kest-startup.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
