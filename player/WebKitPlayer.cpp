@@ -71,7 +71,7 @@ WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder,
     : server(playerFolder), onStartFailed(std::move(startFailed)),
       watchdog([this](const std::string& why) { Restart(why); }, [this](const std::string& why) { GiveUp(why); }) {
     milestones.created = Clock::now();
-    platform::LogStartup(playerFolder.empty() ? "player files built in" : "player files in " + playerFolder);
+    platform::LogStartup(playerFolder.empty() ? "player files in the program" : "player files in " + playerFolder);
     // The engine's optimising tier compiles Ruffle's hottest start-up code on
     // threads that, on a small machine, take the cores the start-up needs:
     // measured, it doubles the player's start. The web process inherits this;

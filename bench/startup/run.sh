@@ -19,8 +19,10 @@ printf '<?xml version="1.0" encoding="GBK"?>\n<Book entrance="read.swf" width="6
     >"$work/small/kest.xml"
 cp "$work/small/"* "$work/large/"
 for i in $(seq 10); do head -c $((5 << 20)) /dev/urandom >"$work/large/filler/part$i.bin"; done
-"$build/app/kest" -o "$work/small.mag" -p "$work/small"
-"$build/app/kest" -o "$work/large.mag" -p "$work/large"
+# KEST_BIN: another kest to pack with (an older build, to compare).
+kest=${KEST_BIN:-$build/app/kest}
+"$kest" -o "$work/small.mag" -p "$work/small"
+"$kest" -o "$work/large.mag" -p "$work/large"
 
 # One run: "stage ms" lines, the last one "shown ms" when the movie's first
 # fscommand reached standard output.

@@ -44,7 +44,7 @@ view() {
         sleep 0.1
     done
     grep -qF "command: probe_started | args: " "$work/out.txt" || fail "$magazine: the movie did not start"
-    grep -qx "kest: start-up [0-9.]* player files built in" "$work/err.txt" ||
+    grep -qx "kest: start-up [0-9.]* player files in the program" "$work/err.txt" ||
         fail "$magazine: player files not the built-in ones: $(grep 'player files' "$work/err.txt")"
     kill "$viewer"
     wait "$viewer" 2>/dev/null || true
