@@ -279,6 +279,8 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
         watchdog.Satisfied();
     } else if (kind == "mark" && first == "failed") {
         watchdog.Failed("Ruffle did not start it (" + second + ")");
+    } else if (kind == "mark") {
+        platform::LogStartup("page: " + first + " " + second); // a page's own milestones
     }
 }
 

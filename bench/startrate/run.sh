@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Start rate of a packed magazine: starts the probe magazine N times, one
-# after the other, on one private Xvfb, and reports how many starts played
+# after the other, on one private Xvfb (or each on a fresh one, as the first
+# start of a session), and reports how many starts played
 # (the movie's first fscommand reached standard output) and the time from
 # the start to that fscommand (median, max). A start that does not play
 # within 30 s, or ends before, counts as failed; its standard error is kept
 # and its last start-up milestone shown.
-# Usage: bench/startrate/run.sh [N] [bus|nobus]   (default: 200 bus)
+# Usage: bench/startrate/run.sh [N] [bus|nobus] [one|fresh]   (default: 200 bus one)
 #   bus:   a D-Bus session, as on a desktop;
-#   nobus: no session bus address, as in a bare X session.
+#   nobus: no session bus address, as in a bare X session;
+#   one:   all starts on one display and bus;
+#   fresh: each start on a display and bus of its own.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${KEST_BUILD:-$top/build}
-count=${1:-200} bus=${2:-bus}
+count=${1:-200} bus=${2:-bus} displays=${3:-one}
 cmake --build "$build" --target kest movie_Probe >/dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/kest-startrate.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -26,7 +29,7 @@ printf '<?xml version="1.0" encoding="GBK"?>\n<Book entrance="read.swf" width="6
 # One line per start: "played MS" or "failed LAST-MILESTONE", plus
 # "recovered" when the player had to start the movie again.
 starts() {
-    for i in $(seq "$count"); do
+    for i in $(seq "$first" "$last"); do
         local out=$work/out.txt err=$work/err.txt start viewer result=failed
         : >"$out"
         start=$(date +%s%N)
@@ -59,15 +62,22 @@ if [ "$bus" = nobus ]; then
 else
     runner=(bash -c)
 fi
-results=$("$top/scripts/with-display.sh" "${runner[@]}" \
-    "$(declare -f starts); count='$count' work='$work' starts" 2>"$work/display.log")
-echo "$results" | awk -v count="$count" -v bus="$bus" '
+on_display() {
+    "$top/scripts/with-display.sh" "${runner[@]}" \
+        "$(declare -f starts); first=$1 last=$2 work='$work' starts" 2>>"$work/display.log"
+}
+if [ "$displays" = fresh ]; then
+    results=$(for i in $(seq "$count"); do on_display "$i" "$i"; done)
+else
+    results=$(on_display 1 "$count")
+fi
+echo "$results" | awk -v count="$count" -v bus="$bus" -v displays="$displays" '
     $1 == "played" { t[++n] = $2 }
     $1 == "failed" { failed[$2]++ }
     / recovered/ { recovered++ }
     END {
         for (i = 2; i <= n; i++) for (j = i; j > 1 && t[j - 1] > t[j]; j--) { x = t[j]; t[j] = t[j - 1]; t[j - 1] = x }
-        printf "%s: %d of %d starts played", bus, n, count
+        printf "%s, %s display: %d of %d starts played", bus, displays, n, count
         if (n) printf ", first fscommand after %d ms median, %d ms max", t[int((n + 1) / 2)], t[n]
         printf "; %d needed the movie started again\n", recovered
         for (m in failed) printf "  failed after \"%s\": %d\n", m, failed[m]
