@@ -52,7 +52,10 @@ starts() {
             result="failed $(awk '/^kest: start-up / { $1 = $2 = $3 = ""; last = $0 } END { print last }' "$err" |
                 sed 's/^ *//; s/ /_/g')"
         fi
-        grep -q "starting the movie again" "$err" && result="$result recovered"
+        if grep -q "starting the movie again" "$err"; then
+            result="$result recovered"
+            cp "$err" "$work/failed/recovered-$i.err"
+        fi
         echo "$result $i"
     done
 }
@@ -82,13 +85,13 @@ echo "$results" | awk -v count="$count" -v bus="$bus" -v displays="$displays" '
         printf "; %d needed the movie started again\n", recovered
         for (m in failed) printf "  failed after \"%s\": %d\n", m, failed[m]
     }'
-# KEST_STARTRATE_KEEP: a folder for the standard error of the failed starts
-# and of the three slowest.
+# KEST_STARTRATE_KEEP: a folder for the standard error of the failed and the
+# recovered starts and of the three slowest.
 if [ -n "${KEST_STARTRATE_KEEP:-}" ]; then
     mkdir -p "$KEST_STARTRATE_KEEP"
     cp "$work/failed/"* "$KEST_STARTRATE_KEEP/" 2>/dev/null || true
     for i in $(echo "$results" | awk '$1 == "played" { print $2, $NF }' | sort -rn | head -3 | cut -d' ' -f2); do
         cp "$work/all/$i.err" "$KEST_STARTRATE_KEEP/slow-$i.err"
     done
-    echo "standard error of the failed and the slowest starts: $KEST_STARTRATE_KEEP"
+    echo "standard error of the failed, recovered and slowest starts: $KEST_STARTRATE_KEEP"
 fi
