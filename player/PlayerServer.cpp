@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <map>
 #include <system_error>
 #include <vector>
@@ -92,13 +91,11 @@ std::map<std::string, Unpacked>& UnpackedFiles() {
 }
 
 void Unpack(const std::string& resource) {
-    auto [entry, added] = UnpackedFiles().try_emplace(resource);
-    if (!added) {
+    if (!UnpackedFiles().try_emplace(resource).second) {
         return;
     }
-    GTask* task = g_task_new(nullptr, nullptr, +[](GObject*, GAsyncResult* result, gpointer data) {
-        const std::unique_ptr<std::string> path(static_cast<std::string*>(data));
-        Unpacked& file = UnpackedFiles()[*path];
+    GTask* task = g_task_new(nullptr, nullptr, +[](GObject*, GAsyncResult* result, gpointer) {
+        Unpacked& file = UnpackedFiles()[static_cast<const char*>(g_task_get_task_data(G_TASK(result)))];
         file.bytes = static_cast<GBytes*>(g_task_propagate_pointer(G_TASK(result), nullptr));
         file.ready = true;
         for (const auto& [request, mimeType] : file.waiting) {
@@ -110,7 +107,7 @@ void Unpack(const std::string& resource) {
             g_object_unref(request);
         }
         file.waiting.clear();
-    }, new std::string(resource));
+    }, nullptr);
     g_task_set_task_data(task, g_strdup(resource.c_str()), g_free);
     g_task_run_in_thread(task, +[](GTask* self, gpointer, gpointer path, GCancellable*) {
         g_task_return_pointer(self,
@@ -145,21 +142,18 @@ void PlayerServer::Serve(WebKitURISchemeRequest* request) const {
         Answer404(request);
         return;
     }
-    if (file->embedded) {
-        if (auto unpacked = UnpackedFiles().find(file->path); unpacked != UnpackedFiles().end()) {
-            if (!unpacked->second.ready) {
-                unpacked->second.waiting.emplace_back(WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request)),
-                                                      file->mimeType);
-            } else if (unpacked->second.bytes) {
-                Answer(request, unpacked->second.bytes, file->mimeType);
-            } else {
-                Answer404(request);
-            }
-            return;
-        }
-    }
     if (!file->embedded) {
         if (!AnswerFromFile(request, file->path, file->mimeType)) {
+            Answer404(request);
+        }
+        return;
+    }
+    if (auto unpacked = UnpackedFiles().find(file->path); unpacked != UnpackedFiles().end()) {
+        if (!unpacked->second.ready) {
+            unpacked->second.waiting.emplace_back(WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request)), file->mimeType);
+        } else if (unpacked->second.bytes) {
+            Answer(request, unpacked->second.bytes, file->mimeType);
+        } else {
             Answer404(request);
         }
         return;

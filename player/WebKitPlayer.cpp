@@ -104,15 +104,14 @@ WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder,
     if (const auto problem = PlayerFilesProblem(playerFolder)) {
         // Told once the window is up, like any other failed start.
         failureReason = *problem;
-        pendingFailure = g_idle_add_full(
-            G_PRIORITY_DEFAULT_IDLE,
+        pendingFailure = g_idle_add(
             +[](gpointer self) -> gboolean {
                 auto* player = static_cast<WebKitPlayer*>(self);
                 player->pendingFailure = 0;
                 player->watchdog.GiveUp(player->failureReason);
                 return G_SOURCE_REMOVE;
             },
-            this, nullptr);
+            this);
         return;
     }
     watchdog.Arm();
