@@ -14,6 +14,7 @@
 #include "viewer/ViewerDialog.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace app {
 
@@ -23,6 +24,7 @@ constexpr int kExitNoMagazine = 1;
 constexpr int kExitNoDisplay = 1;
 constexpr int kExitNoWorkspace = 1;
 constexpr int kExitDamaged = 1;
+constexpr int kExitPlayerFailed = 1;
 constexpr char kPackageErrorText[] = "杂志包错误！";
 constexpr char kMessageCaption[] = "提示";
 constexpr char kManifestName[] = "kest.xml";
@@ -111,21 +113,33 @@ bool ViewerApp::RunWindow() {
     if (terminationSignals.Received()) {
         return true;
     }
-    const auto playerFolder = player::FindPlayerFolder();
+    // A player that cannot start the movie has told the reader; the window
+    // closes and the run fails.
+    viewer::ViewerDialog* shown = nullptr;
+    bool playerFailed = false;
     const auto windowSystem = ui::GtkWindowSystem::Open(
-        playerFolder ? player::WebKitPlayers(*playerFolder) : ui::PlayerFactory{});
+        player::WebKitPlayers(player::PlayerFolderFromEnvironment(), [&shown, &playerFailed] {
+            playerFailed = true;
+            if (shown) {
+                shown->EndDialog(ui::kIdCancel);
+            }
+        }));
     if (!windowSystem) {
         std::fputs("kest: cannot open the display to show the magazine\n", stderr);
         return false;
     }
-    viewer::ViewerDialog dialog(*windowSystem, contentFolder, viewer::ReadBookSettings(manifest), [] {
-        platform::LogStartup("statistics begun");
-        services::SendUsageStatistics(services::StatisticsAddress());
-        platform::LogStartup("statistics done");
-    });
+    // Sent beside the window; closing waits for it at most a moment.
+    std::optional<services::UsageStatisticsRequest> statistics;
+    viewer::ViewerDialog dialog(*windowSystem, contentFolder, viewer::ReadBookSettings(manifest),
+                                [&statistics] { statistics.emplace(services::StatisticsAddress()); });
+    shown = &dialog;
     terminationSignals.DeliverTo([&dialog] { dialog.EndDialog(ui::kIdCancel); });
     (void)dialog.DoModal();
     terminationSignals.HoldBack();
+    shown = nullptr;
+    if (playerFailed) {
+        exitStatus = kExitPlayerFailed;
+    }
     return true;
 }
 

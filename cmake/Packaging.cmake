@@ -1,7 +1,7 @@
 # A Debian package of the installed tree: cpack -G DEB in the build folder.
-# The package installs under /usr; the build's own install prefix is kept
-# in the program for magazines copied anywhere, and /usr/share is among the
-# data folders it looks in, so either prefix works.
+# The package installs under /usr. The player's files are inside the program,
+# so nothing else needs to be found at run time; the copyright file
+# (share/doc/kest/copyright, res/copyright.in) carries Ruffle's licences.
 set(CPACK_PACKAGE_NAME kest)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Kest developers <kest@example.invalid>")
@@ -9,7 +9,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Viewer and packer of single-file electron
 # Lines of at most 80 characters, as Debian's control files ask.
 set(CPACK_PACKAGE_DESCRIPTION "Kest packs a folder of Flash movies, pictures and a manifest into one
 executable file, a magazine that opens itself in a window when run. Movies
-play in Ruffle inside a WebKitGTK view; Ruffle's files come with the package.")
+play in Ruffle inside a WebKitGTK view; Ruffle is built into the program.")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

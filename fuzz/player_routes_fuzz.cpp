@@ -66,6 +66,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         }
     }
+    // The built-in files: only resources below the player's own.
+    static const player::PlayerRoutes builtIn("");
+    if (const auto file = builtIn.Resolve(input)) {
+        if (!file->embedded || !Below(file->path, player::kEmbeddedPlayerFiles) ||
+            file->path.find("/..") != std::string::npos) {
+            std::fprintf(stderr, "served outside the built-in files: %s\n", file->path.c_str());
+            std::abort();
+        }
+    }
     (void)player::LanguageTagFromLocale(input);
     return 0;
 }

@@ -3,6 +3,8 @@
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
+#include <gio/gio.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -11,16 +13,29 @@
 #include <system_error>
 #include <vector>
 
+extern "C" void kest_player_register_resource(void);
+
 namespace player {
 
 namespace fs = std::filesystem;
 
 namespace {
 
-bool IsPlayerFolder(const fs::path& folder) {
-    std::error_code error;
-    return fs::is_regular_file(folder / "page.html", error) &&
-           fs::is_regular_file(folder / "ruffle" / "ruffle.js", error);
+void RegisterEmbeddedFiles() {
+    static const bool registered = (kest_player_register_resource(), true);
+    (void)registered;
+}
+
+// The built-in file at `relative` below the player's resources.
+std::optional<std::string> Embedded(const std::string& relative) {
+    RegisterEmbeddedFiles();
+    const std::string path = std::string(kEmbeddedPlayerFiles) + "/" + relative;
+    // Resource paths are not normalised: ".." and "//" name nothing.
+    if (relative.empty() || path.find("/..") != std::string::npos || path.find("//") != std::string::npos ||
+        !g_resources_get_info(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr, nullptr, nullptr)) {
+        return std::nullopt;
+    }
+    return path;
 }
 
 const char* MimeType(const fs::path& path) {
@@ -78,54 +93,51 @@ int HexValue(char c) {
 
 } // namespace
 
-std::vector<std::string> PlayerFolderCandidates(const std::string& executable, const char* dataDirs) {
-    std::vector<std::string> candidates;
-    const auto add = [&candidates](const fs::path& folder) {
-        const std::string text = folder.lexically_normal().string();
-        if (std::find(candidates.begin(), candidates.end(), text) == candidates.end()) {
-            candidates.push_back(text);
-        }
-    };
-    if (!executable.empty()) {
-        const fs::path folder = fs::path(executable).parent_path();
-        add(folder / "player");
-        add(folder.parent_path() / "share" / "kest" / "player");
-    }
-    add(KEST_INSTALL_PLAYER_DIR);
-    const std::string dirs = dataDirs != nullptr && *dataDirs != '\0' ? dataDirs : "/usr/local/share:/usr/share";
-    for (size_t start = 0; start <= dirs.size();) {
-        const size_t end = std::min(dirs.find(':', start), dirs.size());
-        const fs::path dir = dirs.substr(start, end - start);
-        if (dir.is_absolute()) { // relative entries are invalid and ignored
-            add(dir / "kest" / "player");
-        }
-        start = end + 1;
-    }
-    add(KEST_BUILD_PLAYER_DIR);
-    return candidates;
+std::string PlayerFolderFromEnvironment() {
+    const char* folder = std::getenv("KEST_PLAYER_DIR");
+    return folder != nullptr ? folder : "";
 }
 
-std::optional<std::string> FindPlayerFolder() {
-    const auto candidates = PlayerFolderCandidates(platform::ExecutablePath(), std::getenv("XDG_DATA_DIRS"));
-    for (const auto& folder : candidates) {
-        if (IsPlayerFolder(folder)) {
-            return folder;
+std::optional<std::string> PlayerFilesProblem(const std::string& playerFolder) {
+    if (playerFolder.empty()) {
+        RegisterEmbeddedFiles();
+        const std::string page = std::string(kEmbeddedPlayerFiles) + "/page.html";
+        if (!g_resources_get_info(page.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr, nullptr, nullptr)) {
+            return "the program carries no player page (" + page + ")";
+        }
+        return std::nullopt;
+    }
+    std::error_code error;
+    for (const char* file : {"page.html", "shim.js", "ruffle/ruffle.js"}) {
+        if (!fs::is_regular_file(fs::path(playerFolder) / file, error)) {
+            return "KEST_PLAYER_DIR (" + playerFolder + ") holds no " + file;
         }
     }
-    std::string tried;
-    for (const auto& folder : candidates) {
-        tried += "\n  " + folder;
-    }
-    std::fprintf(stderr,
-                 "kest: the movie player's files (page.html and ruffle/ruffle.js) are in none "
-                 "of these folders:%s\n",
-                 tried.c_str());
     return std::nullopt;
+}
+
+std::vector<std::string> EmbeddedWebAssembly() {
+    RegisterEmbeddedFiles();
+    const std::string folder = std::string(kEmbeddedPlayerFiles) + "/ruffle/";
+    std::vector<std::string> files;
+    char** names = g_resources_enumerate_children(folder.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+    for (char** name = names; name != nullptr && *name != nullptr; ++name) {
+        if (g_str_has_suffix(*name, ".wasm")) {
+            files.push_back(folder + *name);
+        }
+    }
+    g_strfreev(names);
+    return files;
 }
 
 PlayerRoutes::PlayerRoutes(std::string folder) : playerFolder(std::move(folder)) {}
 
 void PlayerRoutes::SetContentFolder(const std::string& folder) { contentFolder = folder; }
+
+std::optional<std::string> PlayerRoutes::PlayerFile(const std::string& subfolder,
+                                                    const std::string& relative) const {
+    return playerFolder.empty() ? Embedded(subfolder + relative) : Inside(playerFolder + "/" + subfolder, relative);
+}
 
 std::optional<ServedFile> PlayerRoutes::Resolve(std::string_view uriPath) const {
     const auto decoded = DecodeUriPath(uriPath);
@@ -135,7 +147,9 @@ std::optional<ServedFile> PlayerRoutes::Resolve(std::string_view uriPath) const 
     static constexpr std::string_view kContent = "/content/";
     static constexpr std::string_view kRuffle = "/ruffle/";
     std::optional<std::string> found;
+    bool playerFile = true;
     if (decoded->starts_with(kContent)) {
+        playerFile = false;
         if (contentFolder.empty()) {
             return std::nullopt;
         }
@@ -146,14 +160,14 @@ std::optional<ServedFile> PlayerRoutes::Resolve(std::string_view uriPath) const 
             found = Inside(contentFolder, platform::Utf8ToAnsi(relative));
         }
     } else if (decoded->starts_with(kRuffle)) {
-        found = Inside(playerFolder + "/ruffle", decoded->substr(kRuffle.size()));
+        found = PlayerFile("ruffle/", decoded->substr(kRuffle.size()));
     } else if (*decoded == "/page.html" || *decoded == "/shim.js") {
-        found = Inside(playerFolder, decoded->substr(1));
+        found = PlayerFile("", decoded->substr(1));
     }
     if (!found) {
         return std::nullopt;
     }
-    return ServedFile{*found, MimeType(*found)};
+    return ServedFile{*found, MimeType(*found), playerFile && playerFolder.empty(), playerFile};
 }
 
 std::string PlayerRoutes::MovieUrl(const std::string& pathOrUrl) {

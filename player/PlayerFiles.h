@@ -15,32 +15,36 @@ inline constexpr const char* kPlayerScheme = "kest";
 inline constexpr const char* kPlayerOrigin = "kest://player";
 inline constexpr const char* kPageUrl = "kest://player/page.html";
 
-// The folder holding page.html, shim.js and ruffle/ (Ruffle's npm files):
-// the first of PlayerFolderCandidates that holds them; nullopt (after a line on
-// standard error) when none does.
-std::optional<std::string> FindPlayerFolder();
-
-// Where the player's files are looked for, in order: next to the executable
-// (player/), in the prefix the executable lies in (../share/kest/player), in
-// the prefix the build was configured for, in the data folders of `dataDirs`
-// (XDG_DATA_DIRS: absolute folders separated by ':'; null or empty means
-// /usr/local/share:/usr/share), and in the build tree. A packed magazine is a
-// copy of kest that lies anywhere, so it finds an installed kest's files only
-// by the last three.
-std::vector<std::string> PlayerFolderCandidates(const std::string& executable, const char* dataDirs);
+// Where the player's files are served from: built into the program (the
+// resources below kEmbeddedPlayerFiles), or, for development, the folder named
+// by the environment variable KEST_PLAYER_DIR (page.html, shim.js and ruffle/,
+// Ruffle's npm files).
+inline constexpr const char* kEmbeddedPlayerFiles = "/kest/player";
+// The folder of KEST_PLAYER_DIR; empty for the built-in files.
+std::string PlayerFolderFromEnvironment();
+// Why the player's page cannot be served from `playerFolder` (empty: the
+// built-in files); nullopt when it can.
+std::optional<std::string> PlayerFilesProblem(const std::string& playerFolder);
+// The resource paths of the built-in WebAssembly files.
+std::vector<std::string> EmbeddedWebAssembly();
 
 struct ServedFile {
-    std::string path;
+    std::string path; // a resource path when `embedded`, else a file's
     const char* mimeType;
+    bool embedded;
+    // One of the player's own files (not the content folder's).
+    bool playerFile;
 };
 
 class PlayerRoutes {
 public:
+    // `playerFolder` as for PlayerFilesProblem.
     explicit PlayerRoutes(std::string playerFolder);
 
     // The folder whose files "/content/..." serves; empty serves none.
     void SetContentFolder(const std::string& folder);
     const std::string& ContentFolder() const { return contentFolder; }
+    const std::string& PlayerFolder() const { return playerFolder; }
 
     // The file for the path of a request URI (percent-encoded, query and
     // fragment already removed). Nothing for a path that leaves its folder,
@@ -54,6 +58,9 @@ public:
     std::string MovieUrl(const std::string& pathOrUrl);
 
 private:
+    // `relative` below `subfolder` ("" or ending in '/') of the player's files.
+    std::optional<std::string> PlayerFile(const std::string& subfolder, const std::string& relative) const;
+
     std::string playerFolder;
     std::string contentFolder;
 };

@@ -1,6 +1,7 @@
 #include "player/WebKitPlayer.h"
 
 #include "platform/StartupLog.h"
+#include "ui/gtk/MessageBox.h"
 
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
@@ -39,42 +40,6 @@ std::string StringAt(JSCValue* array, unsigned index) {
     return text;
 }
 
-void Answer404(WebKitURISchemeRequest* request) {
-    GInputStream* empty = g_memory_input_stream_new();
-    WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(empty, 0);
-    webkit_uri_scheme_response_set_status(response, 404, "Not Found");
-    webkit_uri_scheme_response_set_content_type(response, "text/plain");
-    webkit_uri_scheme_request_finish_with_response(request, response);
-    g_object_unref(response);
-    g_object_unref(empty);
-}
-
-// The web view reads a response in small pieces, one turn of the main loop
-// each. A file stream answers every piece from a worker thread; a memory
-// stream answers at once, which delivers Ruffle's 14 MB WebAssembly about a
-// quarter faster. Files too large to hold are streamed.
-constexpr std::uintmax_t kMaxFileInMemory = 64 << 20;
-
-// `size` is the file size seen before; it becomes the size of what is served.
-GInputStream* OpenServedFile(const std::string& path, std::uintmax_t& size) {
-    if (size <= kMaxFileInMemory) {
-        gchar* contents = nullptr;
-        gsize length = 0;
-        if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) {
-            return nullptr;
-        }
-        size = length;
-        GBytes* bytes = g_bytes_new_take(contents, length);
-        GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
-        g_bytes_unref(bytes);
-        return stream;
-    }
-    GFile* handle = g_file_new_for_path(path.c_str());
-    GFileInputStream* stream = g_file_read(handle, nullptr, nullptr);
-    g_object_unref(handle);
-    return G_INPUT_STREAM(stream);
-}
-
 // Blocks in nested iterations of the main loop until `done` or the deadline.
 template <typename Done> bool WaitUntil(Done done, std::chrono::milliseconds timeout) {
     bool timedOut = false;
@@ -109,10 +74,12 @@ void PrepareProcess() {
     setenv("JSC_useOMGJIT", "false", 0);
 }
 
-WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder)
-    : routes(playerFolder) {
+WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder,
+                           std::function<void()> startFailed)
+    : server(playerFolder), onStartFailed(std::move(startFailed)),
+      watchdog([this](const std::string& why) { Restart(why); }, [this](const std::string& why) { GiveUp(why); }) {
     milestones.created = Clock::now();
-    platform::LogStartup("player files in " + playerFolder);
+    platform::LogStartup(playerFolder.empty() ? "player files in the program" : "player files in " + playerFolder);
     cancellable = g_cancellable_new();
     context = webkit_web_context_new_ephemeral();
     webkit_web_context_register_uri_scheme(context, kPlayerScheme, ServeRequest, this, nullptr);
@@ -133,12 +100,33 @@ WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder)
                                         "user-content-manager", manager, nullptr));
     g_object_unref(manager);
     g_object_ref_sink(view);
+    ConnectView();
+    gtk_layout_put(GTK_LAYOUT(layout), GTK_WIDGET(view), 0, 0);
+    gtk_widget_show(GTK_WIDGET(view));
+
+    if (const auto problem = PlayerFilesProblem(playerFolder)) {
+        // Told once the window is up, like any other failed start.
+        failureReason = *problem;
+        pendingFailure = g_idle_add(
+            +[](gpointer self) -> gboolean {
+                auto* player = static_cast<WebKitPlayer*>(self);
+                player->pendingFailure = 0;
+                player->watchdog.GiveUp(player->failureReason);
+                return G_SOURCE_REMOVE;
+            },
+            this);
+        return;
+    }
+    watchdog.Arm();
+    webkit_web_view_load_uri(view, kPageUrl);
+}
+
+void WebKitPlayer::ConnectView() {
     // For looking into the page: its console goes to standard output.
     if (std::getenv("KEST_PLAYER_CONSOLE")) {
         webkit_settings_set_enable_write_console_messages_to_stdout(webkit_web_view_get_settings(view),
                                                                    TRUE);
     }
-
     // No context menu, neither the page's nor the player's: the right button
     // never reaches the page.
     g_signal_connect(view, "context-menu", G_CALLBACK(+[](GtkWidget*) -> gboolean { return TRUE; }), nullptr);
@@ -152,23 +140,65 @@ WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder)
                          return event->button == GDK_BUTTON_SECONDARY ? TRUE : FALSE;
                      }),
                      nullptr);
-
     g_signal_connect(view, "web-process-terminated",
-                     G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason reason) {
-                         std::fprintf(stderr, "kest: the movie player's web process ended (%s)\n",
-                                      reason == WEBKIT_WEB_PROCESS_CRASHED ? "crashed"
-                                      : reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT
-                                          ? "out of memory"
-                                          : "terminated");
+                     G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self) {
+                         if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API) {
+                             return; // a restart of ours
+                         }
+                         static_cast<WebKitPlayer*>(self)->watchdog.Failed(
+                             reason == WEBKIT_WEB_PROCESS_CRASHED ? "its web process crashed"
+                                                                  : "its web process ran out of memory");
                      }),
-                     nullptr);
+                     this);
+    g_signal_connect(view, "load-failed",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer self) -> gboolean {
+                         // A load that a newer one replaced is no failure.
+                         if (!g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) {
+                             static_cast<WebKitPlayer*>(self)->watchdog.Failed(
+                                 std::string("its page did not load (") + uri + ": " + error->message + ")");
+                         }
+                         return FALSE;
+                     }),
+                     this);
     gtk_widget_set_can_focus(GTK_WIDGET(view), TRUE);
-    gtk_layout_put(GTK_LAYOUT(layout), GTK_WIDGET(view), 0, 0);
-    gtk_widget_show(GTK_WIDGET(view));
+}
+
+void WebKitPlayer::Restart(const std::string& why) {
+    std::fprintf(stderr, "kest: starting the movie again: %s\n", why.c_str());
+    pageReady = false;
+    for (auto& [body, arguments] : waitingScripts) {
+        if (arguments) {
+            g_variant_unref(arguments);
+        }
+    }
+    waitingScripts.clear();
+    if (movieUrl) {
+        GVariant* arguments = Arguments("url", *movieUrl);
+        RunScript("kest.load(url);", arguments);
+        g_variant_unref(arguments);
+    }
+    if (playing) {
+        RunScript("kest.play();", nullptr);
+    }
+    watchdog.Arm();
+    // A page that hangs is not reloaded by its own process: a new one is.
+    webkit_web_view_terminate_web_process(view);
     webkit_web_view_load_uri(view, kPageUrl);
 }
 
+void WebKitPlayer::GiveUp(const std::string& why) {
+    std::fprintf(stderr, "kest: the movie could not be started: %s\n", why.c_str());
+    GtkWidget* top = gtk_widget_get_toplevel(GTK_WIDGET(view));
+    ui::MessageBox(GTK_IS_WINDOW(top) ? GTK_WINDOW(top) : nullptr, kStartFailedText, kStartFailedCaption);
+    if (onStartFailed) {
+        onStartFailed();
+    }
+}
+
 WebKitPlayer::~WebKitPlayer() {
+    if (pendingFailure != 0) {
+        g_source_remove(pendingFailure);
+    }
     g_cancellable_cancel(cancellable);
     g_object_unref(cancellable);
     for (auto& [body, arguments] : waitingScripts) {
@@ -177,6 +207,7 @@ WebKitPlayer::~WebKitPlayer() {
         }
     }
     g_signal_handlers_disconnect_by_data(webkit_web_view_get_user_content_manager(view), this);
+    g_signal_handlers_disconnect_by_data(view, this);
     gtk_widget_destroy(GTK_WIDGET(view));
     g_object_unref(view);
     g_object_unref(context);
@@ -196,28 +227,9 @@ void WebKitPlayer::Move(const ui::Rect& clientRect) {
 void WebKitPlayer::SetVisible(bool visible) { gtk_widget_set_visible(GTK_WIDGET(view), visible); }
 
 void WebKitPlayer::ServeRequest(WebKitURISchemeRequest* request, void* self) {
-    const auto& routes = static_cast<WebKitPlayer*>(self)->routes;
-    const std::string prefix = std::string(kPlayerOrigin) + "/";
-    std::optional<ServedFile> file;
-    if (g_str_has_prefix(webkit_uri_scheme_request_get_uri(request), prefix.c_str())) {
-        file = routes.Resolve(webkit_uri_scheme_request_get_path(request));
-    }
-    std::error_code error;
-    std::uintmax_t size = file ? std::filesystem::file_size(file->path, error) : 0;
-    GInputStream* stream = file && !error ? OpenServedFile(file->path, size) : nullptr;
-    if (!stream) {
-        Answer404(request);
-        return;
-    }
-    WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, static_cast<gint64>(size));
-    webkit_uri_scheme_response_set_content_type(response, file->mimeType);
-    // The type must also be a header: streaming compilation checks it there.
-    SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
-    soup_message_headers_replace(headers, "Content-Type", file->mimeType);
-    webkit_uri_scheme_response_set_http_headers(response, headers);
-    webkit_uri_scheme_request_finish_with_response(request, response);
-    g_object_unref(response);
-    g_object_unref(stream);
+    auto* player = static_cast<WebKitPlayer*>(self);
+    player->server.Serve(request);
+    player->watchdog.Progress();
 }
 
 void WebKitPlayer::ReceiveMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
@@ -242,6 +254,11 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
         milestones.pageReady = Clock::now();
         platform::LogStartup("page ready");
         pageReady = true;
+        if (movieUrl) {
+            watchdog.Progress();
+        } else {
+            watchdog.Satisfied();
+        }
         while (!waitingScripts.empty()) {
             const auto [body, arguments] = waitingScripts.front();
             waitingScripts.pop_front();
@@ -253,11 +270,19 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
     } else if (kind == "mark" && first == "ruffle") {
         milestones.ruffleReady = Clock::now();
         platform::LogStartup("ruffle ready");
+        watchdog.Progress();
     } else if (kind == "mark" && first == "movie") {
         milestones.movieLoaded = Clock::now();
         platform::LogStartup("movie loaded");
-    } else if (kind == "mark" && first == "failed") {
+        watchdog.Satisfied();
+    } else if (kind == "mark" && first == "missing") {
+        // The player works; the movie is not there, which the viewer tells.
         std::fprintf(stderr, "kest: the player could not load the movie: %s\n", second.c_str());
+        watchdog.Satisfied();
+    } else if (kind == "mark" && first == "failed") {
+        watchdog.Failed("Ruffle did not start it (" + second + ")");
+    } else if (kind == "mark") {
+        platform::LogStartup("page: " + first + " " + second); // a page's own milestones
     }
 }
 
@@ -291,12 +316,18 @@ void WebKitPlayer::LoadMovie(int layer, const std::string& url) {
     if (layer != 0) {
         return; // movies of other levels are never used
     }
-    GVariant* arguments = Arguments("url", routes.MovieUrl(url));
+    movieUrl = server.Routes().MovieUrl(url);
+    playing = false;
+    GVariant* arguments = Arguments("url", *movieUrl);
     RunScript("kest.load(url);", arguments);
     g_variant_unref(arguments);
+    watchdog.Expect();
 }
 
-void WebKitPlayer::Play() { RunScript("kest.play();", nullptr); }
+void WebKitPlayer::Play() {
+    playing = true;
+    RunScript("kest.play();", nullptr);
+}
 
 std::string WebKitPlayer::CallFunction(const std::string& request) {
     const auto deadline = Clock::now() + kCallTimeout;
@@ -338,9 +369,10 @@ std::string WebKitPlayer::CallFunction(const std::string& request) {
 
 void WebKitPlayer::SetFsCommandHandler(ui::FsCommandHandler handler) { fsCommand = std::move(handler); }
 
-ui::PlayerFactory WebKitPlayers(std::string playerFolder) {
-    return [folder = std::move(playerFolder)](GtkWidget* layout) -> std::unique_ptr<ui::PlayerPeer> {
-        return std::make_unique<WebKitPlayer>(layout, folder);
+ui::PlayerFactory WebKitPlayers(std::string playerFolder, std::function<void()> onStartFailed) {
+    return [folder = std::move(playerFolder),
+            failed = std::move(onStartFailed)](GtkWidget* layout) -> std::unique_ptr<ui::PlayerPeer> {
+        return std::make_unique<WebKitPlayer>(layout, folder, failed);
     };
 }
 

@@ -3,11 +3,14 @@
 #pragma once
 
 #include "player/PlayerFiles.h"
+#include "player/PlayerServer.h"
+#include "player/PlayerWatchdog.h"
 #include "ui/PlayerPeer.h"
 #include "ui/gtk/GtkWindowSystem.h"
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +26,10 @@ typedef struct _WebKitUserContentManager WebKitUserContentManager;
 typedef struct _GVariant GVariant;
 
 namespace player {
+
+// What the reader is told when the movie could not be started at all.
+inline constexpr const char* kStartFailedText = "影片无法启动！";
+inline constexpr const char* kStartFailedCaption = "提示";
 
 // How long CallFunction waits for the movie's answer. It covers a movie that
 // is still starting (the player's first start takes about a second).
@@ -41,9 +48,12 @@ public:
         std::optional<Clock::time_point> firstFsCommand;
     };
 
-    // A web view placed in `layout` (a GtkLayout), showing the page of
-    // `playerFolder` (see FindPlayerFolder).
-    WebKitPlayer(GtkWidget* layout, const std::string& playerFolder);
+    // A web view placed in `layout` (a GtkLayout), showing the player's page
+    // from `playerFolder` (see PlayerRoutes). A start that fails (see
+    // PlayerWatchdog) is tried again; when the last try fails, or the files
+    // cannot be used at all, the reader is told in a message box, and then
+    // `onStartFailed` is called.
+    WebKitPlayer(GtkWidget* layout, const std::string& playerFolder, std::function<void()> onStartFailed = {});
     ~WebKitPlayer() override;
     WebKitPlayer(const WebKitPlayer&) = delete;
     WebKitPlayer& operator=(const WebKitPlayer&) = delete;
@@ -60,6 +70,11 @@ public:
 
 private:
     static void ServeRequest(WebKitURISchemeRequest* request, void* self);
+    void ConnectView();
+    // Loads the page afresh, in a new web process, and asks it again for the
+    // movie of the try before.
+    void Restart(const std::string& why);
+    void GiveUp(const std::string& why);
     static void ReceiveMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, void* self);
     void OnMessage(const std::string& kind, const std::string& first, const std::string& second);
     // Runs `body` in the page (with its named arguments) once the page is
@@ -67,7 +82,13 @@ private:
     void RunScript(const char* body, GVariant* arguments);
     void DeliverFsCommands();
 
-    PlayerRoutes routes;
+    PlayerServer server;
+    std::function<void()> onStartFailed;
+    PlayerWatchdog watchdog;
+    std::optional<std::string> movieUrl; // what the page is to load and play
+    bool playing = false;
+    unsigned pendingFailure = 0; // the idle source reporting unusable files
+    std::string failureReason;
     WebKitWebContext* context = nullptr;
     WebKitWebView* view = nullptr;
     GCancellable* cancellable = nullptr;
@@ -83,7 +104,8 @@ private:
 // start-up, before the first player is made.
 void PrepareProcess();
 
-// Players for the GTK window system, each showing the page of `playerFolder`.
-ui::PlayerFactory WebKitPlayers(std::string playerFolder);
+// Players for the GTK window system, each showing the page of `playerFolder`
+// and calling `onStartFailed` when it gives up.
+ui::PlayerFactory WebKitPlayers(std::string playerFolder, std::function<void()> onStartFailed = {});
 
 } // namespace player

@@ -9,8 +9,6 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 status=0
 (cd "$top/build" && ctest -L unit --output-on-failure -j2) || status=1
-# Real windows on a shared machine: a test that loses a race with the load is
-# run again (up to five times) before it counts as failed.
-"$top/scripts/with-display.sh" bash -c "cd '$top/build' && ctest -L gui --output-on-failure --repeat until-pass:5" || status=1
+"$top/scripts/with-display.sh" bash -c "cd '$top/build' && ctest -L gui --output-on-failure" || status=1
 (cd "$top/build-sanitize" && ctest -L 'sanitize|fuzz' --output-on-failure) || status=1
 exit $status

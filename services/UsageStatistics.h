@@ -2,10 +2,16 @@
 // server a magazine is being read.
 #pragma once
 
+#include <chrono>
+#include <memory>
+#include <string>
+
 namespace services {
 
 inline constexpr const char* kStatisticsUserAgent = "Vant";
 inline constexpr long kStatisticsConnectTimeoutMs = 5000;
+// How long closing the magazine waits for a request still under way.
+inline constexpr std::chrono::milliseconds kStatisticsExitWait{1000};
 
 // The address built in (KEST_STATS_URL at configure time), or the environment
 // variable KEST_STATS_URL when it is set.
@@ -14,5 +20,24 @@ const char* StatisticsAddress();
 // Sends one GET for `url` and returns once the response has begun or the
 // request has failed. Nothing about the outcome reaches the caller.
 void SendUsageStatistics(const char* url);
+
+// SendUsageStatistics on a thread of its own, so that the window, the movie
+// and the keys work at once whatever the server does.
+class UsageStatisticsRequest {
+public:
+    explicit UsageStatisticsRequest(std::string url);
+    // Waits at most kStatisticsExitWait for the request; one still under way
+    // then is left to end with the process.
+    ~UsageStatisticsRequest();
+    UsageStatisticsRequest(const UsageStatisticsRequest&) = delete;
+    UsageStatisticsRequest& operator=(const UsageStatisticsRequest&) = delete;
+
+    // True once the request is over, waiting at most `bound` for it.
+    [[nodiscard]] bool WaitFor(std::chrono::milliseconds bound);
+
+private:
+    struct State;
+    std::shared_ptr<State> state;
+};
 
 } // namespace services

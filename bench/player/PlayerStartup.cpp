@@ -49,10 +49,6 @@ int main(int argc, char** argv) {
         std::fputs("no display\n", stderr);
         return 1;
     }
-    const auto folder = player::FindPlayerFolder();
-    if (!folder) {
-        return 1;
-    }
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
     gtk_window_set_default_size(GTK_WINDOW(window), 640, 480);
@@ -60,7 +56,7 @@ int main(int argc, char** argv) {
     gtk_container_add(GTK_CONTAINER(window), layout);
     bool started = false;
     {
-        WebKitPlayer player(layout, *folder);
+        WebKitPlayer player(layout, player::PlayerFolderFromEnvironment());
         player.Move({0, 0, 640, 480});
         player.SetFsCommandHandler([&](const std::string&, const std::string&) { started = true; });
         player.LoadMovie(0, argv[2]);

@@ -57,15 +57,20 @@
         const loaded = new Promise((resolve) =>
             player.addEventListener("loadeddata", resolve, { once: true }));
         movieRunning = (async () => {
-            try {
-                // A movie that is not there never loads; calls must not wait for it.
-                if (url.startsWith(location.href.replace(/[^/]*$/, ""))) {
+            // A movie that is not there never loads; calls must not wait for it.
+            if (url.startsWith(location.href.replace(/[^/]*$/, ""))) {
+                try {
                     const response = await fetch(url);
                     response.body?.cancel();
                     if (!response.ok) {
                         throw new Error(`${url}: ${response.status} ${response.statusText}`);
                     }
+                } catch (error) {
+                    tell("mark", "missing", String(error));
+                    return;
                 }
+            }
+            try {
                 // Relative addresses in the movie resolve against its own folder.
                 await player.ruffle().load({ url, base: url.replace(/[^/]*$/, "") });
                 tell("mark", "ruffle");

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The installed tree on its own: install the build into a fresh prefix, pack
 # the probe movie with the installed kest, and open the magazine twice: from
-# the prefix's bin folder (the player's files found beside the prefix) and
-# copied elsewhere (found through the data folders). Each run must play the
-# movie from the prefix's player files, never the build tree's.
+# the prefix's bin folder, and copied to a folder with nothing of kest beside
+# it, the prefix removed and no data folders. Each run must play the movie
+# from the player's files built into the program.
 # Usage: installed-tree.sh BUILD_FOLDER PROBE_SWF
 set -euo pipefail
 build=$1 movie=$2
@@ -15,12 +15,13 @@ fail() { echo "FAILED: $*"; echo "--- stdout"; cat "$work/out.txt"; echo "--- st
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for file in bin/kest share/kest/player/page.html share/kest/player/shim.js share/kest/player/ruffle/ruffle.js \
-    share/icons/hicolor/48x48/apps/kest.png share/applications/kest.desktop; do
+for file in bin/kest share/icons/hicolor/48x48/apps/kest.png share/applications/kest.desktop \
+    share/doc/kest/copyright share/doc/kest/ruffle/LICENSE_MIT share/doc/kest/ruffle/LICENSE_APACHE; do
     [ -f "$prefix/$file" ] || fail "not installed: $file"
 done
-ls "$prefix"/share/kest/player/ruffle/*.wasm >/dev/null || fail "Ruffle's WebAssembly not installed"
+[ -e "$prefix/share/kest" ] && fail "player files installed beside the program"
 grep -qx 'Exec=kest %f' "$prefix/share/applications/kest.desktop" || fail "desktop entry"
+grep -q '^License: MIT or Apache-2.0$' "$prefix/share/doc/kest/copyright" || fail "copyright file without Ruffle's licences"
 
 mkdir -p "$work/src" "$work/elsewhere"
 cp "$movie" "$work/src/read.swf"
@@ -29,8 +30,8 @@ printf '<?xml version="1.0" encoding="GBK"?>\n<Book entrance="read.swf" width="3
 "$prefix/bin/kest" -o "$prefix/bin/mag" -p "$work/src" || fail "the installed kest did not pack"
 cp "$prefix/bin/mag" "$work/elsewhere/mag"
 
-# Opens a magazine until its movie's first frame; the player folder it used
-# must be the prefix's.
+# Opens a magazine until its movie's first frame; the player's files must be
+# the built-in ones.
 view() {
     local magazine=$1
     : >"$work/out.txt"
@@ -43,12 +44,14 @@ view() {
         sleep 0.1
     done
     grep -qF "command: probe_started | args: " "$work/out.txt" || fail "$magazine: the movie did not start"
-    grep -qx "kest: start-up [0-9.]* player files in $prefix/share/kest/player" "$work/err.txt" ||
-        fail "$magazine: player files not from the prefix: $(grep 'player files' "$work/err.txt")"
+    grep -qx "kest: start-up [0-9.]* player files in the program" "$work/err.txt" ||
+        fail "$magazine: player files not the built-in ones: $(grep 'player files' "$work/err.txt")"
     kill "$viewer"
     wait "$viewer" 2>/dev/null || true
     viewer=
 }
+unset KEST_PLAYER_DIR
 view "$prefix/bin/mag"
-XDG_DATA_DIRS="$work/none:$prefix/share" view "$work/elsewhere/mag"
-echo "installed tree: packed and played from $prefix alone"
+rm -rf "$prefix"
+(cd "$work/elsewhere" && XDG_DATA_DIRS= XDG_DATA_HOME="$work/none" view "$work/elsewhere/mag")
+echo "installed tree: packed, and played with nothing of kest installed"

@@ -113,30 +113,31 @@ TEST(PlayerFiles, LanguageTagsFromLocaleNames) {
     }
 }
 
-TEST(PlayerFiles, PlayerFolderIsLookedForBesideThePrefixTheDataFoldersThenTheBuild) {
-    const auto candidates = PlayerFolderCandidates("/opt/kest/bin/kest", "/a/share:rel/share::/b/share/");
-    ASSERT_GE(candidates.size(), 5u);
-    EXPECT_EQ(candidates[0], "/opt/kest/bin/player");
-    EXPECT_EQ(candidates[1], "/opt/kest/share/kest/player");
-    const auto at = [&candidates](const std::string& folder) {
-        return std::find(candidates.begin(), candidates.end(), folder) - candidates.begin();
-    };
-    // Data folders in their order; a relative one is not a data folder.
-    EXPECT_LT(at("/a/share/kest/player"), at("/b/share/kest/player"));
-    EXPECT_LT(at("/b/share/kest/player"), static_cast<long>(candidates.size()));
-    EXPECT_EQ(at("rel/share/kest/player"), static_cast<long>(candidates.size()));
-    // The build tree is the last resort.
-    EXPECT_EQ(at("/b/share/kest/player"), static_cast<long>(candidates.size()) - 2);
-
-    for (const char* unset : {static_cast<const char*>(nullptr), ""}) {
-        const auto defaults = PlayerFolderCandidates("/usr/bin/kest", unset);
-        EXPECT_EQ(defaults[1], "/usr/share/kest/player");
-        EXPECT_NE(std::find(defaults.begin(), defaults.end(), "/usr/local/share/kest/player"), defaults.end());
-        // No folder is tried twice.
-        for (const auto& folder : defaults) {
-            EXPECT_EQ(std::count(defaults.begin(), defaults.end(), folder), 1) << folder;
-        }
+TEST(PlayerFiles, TheBuiltInFilesServeThePageAndRuffleAndNothingBesideThem) {
+    EXPECT_EQ(PlayerFilesProblem(""), std::nullopt);
+    PlayerRoutes routes("");
+    const auto page = routes.Resolve("/page.html");
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(page->embedded);
+    EXPECT_EQ(page->path, "/kest/player/page.html");
+    EXPECT_STREQ(page->mimeType, "text/html");
+    ASSERT_TRUE(routes.Resolve("/ruffle/ruffle.js"));
+    const auto wasm = EmbeddedWebAssembly();
+    ASSERT_EQ(wasm.size(), 1u);
+    const auto served = routes.Resolve(wasm[0].substr(std::strlen(kEmbeddedPlayerFiles)));
+    ASSERT_TRUE(served);
+    EXPECT_STREQ(served->mimeType, "application/wasm");
+    for (const char* path : {"/ruffle/../page.html", "/ruffle/%2E%2E/shim.js", "/ruffle//ruffle.js",
+                             "/ruffle/", "/ruffle", "/page.html/", "/ruffle/LICENSE_MIT", "/content/page.html"}) {
+        EXPECT_FALSE(routes.Resolve(path)) << path;
     }
+}
+
+TEST_F(PlayerRoutesTest, AFolderWithoutThePlayersFilesIsNamedAsTheProblem) {
+    EXPECT_NE(PlayerFilesProblem(scratch / "player"), std::nullopt); // no ruffle/ruffle.js
+    WriteWholeFile(scratch / "player/ruffle/ruffle.js", "ruffle");
+    EXPECT_EQ(PlayerFilesProblem(scratch / "player"), std::nullopt);
+    EXPECT_NE(PlayerFilesProblem(scratch / "missing"), std::nullopt);
 }
 
 } // namespace

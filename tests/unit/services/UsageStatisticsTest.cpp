@@ -168,4 +168,31 @@ TEST_F(UsageStatisticsTest, AClosedPortReturnsAtOnce) {
     EXPECT_LT(Send(url).count(), 1500);
 }
 
+TEST_F(UsageStatisticsTest, TheRequestRunsBesideTheCallerWhoWaitsOnlyTheBoundForIt) {
+    {
+        TestServer server("HTTP/1.1 204 No Content\r\n\r\n");
+        services::UsageStatisticsRequest request(server.Url());
+        EXPECT_TRUE(request.WaitFor(milliseconds(5000)));
+        EXPECT_EQ(server.Requests().size(), 1u);
+    }
+    // A server that takes the connection and never answers.
+    const int silent = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(silent, 8), 0);
+    ASSERT_EQ(getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + kPath;
+    const auto start = Clock::now();
+    {
+        services::UsageStatisticsRequest request(url);
+        EXPECT_LT(Clock::now() - start, milliseconds(200));
+        EXPECT_FALSE(request.WaitFor(milliseconds(300)));
+    }
+    EXPECT_LT(Clock::now() - start, milliseconds(300) + services::kStatisticsExitWait + milliseconds(300));
+    close(silent);
+}
+
 } // namespace

@@ -1,0 +1,170 @@
+#include "player/PlayerServer.h"
+
+#include "platform/StartupLog.h"
+
+#include <webkit2/webkit2.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <system_error>
+#include <vector>
+
+namespace player {
+
+namespace {
+
+void Answer404(WebKitURISchemeRequest* request) {
+    GInputStream* empty = g_memory_input_stream_new();
+    WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(empty, 0);
+    webkit_uri_scheme_response_set_status(response, 404, "Not Found");
+    webkit_uri_scheme_response_set_content_type(response, "text/plain");
+    webkit_uri_scheme_request_finish_with_response(request, response);
+    g_object_unref(response);
+    g_object_unref(empty);
+}
+
+void Answer(WebKitURISchemeRequest* request, GInputStream* stream, gint64 size, const char* mimeType) {
+    WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, size);
+    webkit_uri_scheme_response_set_content_type(response, mimeType);
+    // The type must also be a header: streaming compilation checks it there.
+    SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
+    soup_message_headers_replace(headers, "Content-Type", mimeType);
+    webkit_uri_scheme_response_set_http_headers(response, headers);
+    webkit_uri_scheme_request_finish_with_response(request, response);
+    g_object_unref(response);
+    platform::LogStartup(std::string("served ") + webkit_uri_scheme_request_get_path(request));
+}
+
+// The web view reads a response in small pieces, one turn of the main loop
+// each: a memory stream answers every piece at once, where a file stream
+// answers each from a worker thread.
+void Answer(WebKitURISchemeRequest* request, GBytes* body, const char* mimeType) {
+    GInputStream* stream = g_memory_input_stream_new_from_bytes(body);
+    Answer(request, stream, static_cast<gint64>(g_bytes_get_size(body)), mimeType);
+    g_object_unref(stream);
+}
+
+// Files too large to hold are streamed.
+constexpr std::uintmax_t kMaxFileInMemory = 64 << 20;
+
+bool AnswerFromFile(WebKitURISchemeRequest* request, const std::string& path, const char* mimeType) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) {
+        return false;
+    }
+    if (size <= kMaxFileInMemory) {
+        gchar* contents = nullptr;
+        gsize length = 0;
+        if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) {
+            return false;
+        }
+        GBytes* body = g_bytes_new_take(contents, length);
+        Answer(request, body, mimeType);
+        g_bytes_unref(body);
+        return true;
+    }
+    GFile* handle = g_file_new_for_path(path.c_str());
+    GFileInputStream* stream = g_file_read(handle, nullptr, nullptr);
+    g_object_unref(handle);
+    if (!stream) {
+        return false;
+    }
+    Answer(request, G_INPUT_STREAM(stream), static_cast<gint64>(size), mimeType);
+    g_object_unref(stream);
+    return true;
+}
+
+// Built-in files being unpacked on a worker thread, and the requests waiting
+// for them. Only the user-interface thread touches this; the files stay
+// unpacked for the process's life, as a reloaded page asks for them again.
+struct Unpacked {
+    GBytes* bytes = nullptr;
+    bool ready = false;
+    std::vector<std::pair<WebKitURISchemeRequest*, const char*>> waiting;
+};
+std::map<std::string, Unpacked>& UnpackedFiles() {
+    static auto* files = new std::map<std::string, Unpacked>;
+    return *files;
+}
+
+void Unpack(const std::string& resource) {
+    if (!UnpackedFiles().try_emplace(resource).second) {
+        return;
+    }
+    GTask* task = g_task_new(nullptr, nullptr, +[](GObject*, GAsyncResult* result, gpointer) {
+        Unpacked& file = UnpackedFiles()[static_cast<const char*>(g_task_get_task_data(G_TASK(result)))];
+        file.bytes = static_cast<GBytes*>(g_task_propagate_pointer(G_TASK(result), nullptr));
+        file.ready = true;
+        for (const auto& [request, mimeType] : file.waiting) {
+            if (file.bytes) {
+                Answer(request, file.bytes, mimeType);
+            } else {
+                Answer404(request);
+            }
+            g_object_unref(request);
+        }
+        file.waiting.clear();
+    }, nullptr);
+    g_task_set_task_data(task, g_strdup(resource.c_str()), g_free);
+    g_task_run_in_thread(task, +[](GTask* self, gpointer, gpointer path, GCancellable*) {
+        g_task_return_pointer(self,
+                              g_resources_lookup_data(static_cast<const char*>(path),
+                                                      G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr),
+                              reinterpret_cast<GDestroyNotify>(g_bytes_unref));
+    });
+    g_object_unref(task);
+}
+
+} // namespace
+
+PlayerServer::PlayerServer(std::string playerFolder) : routes(std::move(playerFolder)) {
+    if (routes.PlayerFolder().empty()) {
+        for (const auto& resource : EmbeddedWebAssembly()) {
+            Unpack(resource);
+        }
+    }
+}
+
+void PlayerServer::Serve(WebKitURISchemeRequest* request) const {
+    const std::string prefix = std::string(kPlayerOrigin) + "/";
+    const char* path = webkit_uri_scheme_request_get_path(request);
+    std::optional<ServedFile> file;
+    if (g_str_has_prefix(webkit_uri_scheme_request_get_uri(request), prefix.c_str())) {
+        file = routes.Resolve(path);
+    }
+    if (!file) {
+        if (!g_str_has_prefix(path, "/content/")) {
+            std::fprintf(stderr, "kest: the movie player has no file %s\n", path);
+        }
+        Answer404(request);
+        return;
+    }
+    if (!file->embedded) {
+        if (!AnswerFromFile(request, file->path, file->mimeType)) {
+            Answer404(request);
+        }
+        return;
+    }
+    if (auto unpacked = UnpackedFiles().find(file->path); unpacked != UnpackedFiles().end()) {
+        if (!unpacked->second.ready) {
+            unpacked->second.waiting.emplace_back(WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request)), file->mimeType);
+        } else if (unpacked->second.bytes) {
+            Answer(request, unpacked->second.bytes, file->mimeType);
+        } else {
+            Answer404(request);
+        }
+        return;
+    }
+    GBytes* body = g_resources_lookup_data(file->path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+    if (!body) {
+        Answer404(request);
+        return;
+    }
+    Answer(request, body, file->mimeType);
+    g_bytes_unref(body);
+}
+
+} // namespace player

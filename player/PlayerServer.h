@@ -1,0 +1,28 @@
+// Answers the web view's requests on the player's URI scheme: the player's
+// own files, built in or from the development folder, and the content
+// folder's files, each from memory.
+#pragma once
+
+#include "player/PlayerFiles.h"
+
+#include <string>
+
+typedef struct _WebKitURISchemeRequest WebKitURISchemeRequest;
+
+namespace player {
+
+class PlayerServer {
+public:
+    // `playerFolder` as for PlayerRoutes. With the built-in files, Ruffle's
+    // WebAssembly is unpacked at once on a worker thread, so that it is ready
+    // by the time the page asks for it.
+    explicit PlayerServer(std::string playerFolder);
+
+    PlayerRoutes& Routes() { return routes; }
+    void Serve(WebKitURISchemeRequest* request) const;
+
+private:
+    PlayerRoutes routes;
+};
+
+} // namespace player

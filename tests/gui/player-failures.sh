@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The player when it fails: a web process that dies after the movie started
+# is replaced and the movie starts again; player files that cannot be used
+# give the reader a message box, say why on standard error, and the magazine
+# closes cleanly with a failure status. Usage: player-failures.sh KEST PROBE_SWF
+set -euo pipefail
+kest=$1 movie=$2
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/kest-failures.XXXXXX")
+pids=()
+cleanup() { kill "${pids[@]}" 2>/dev/null || true; rm -rf "$work"; }
+trap cleanup EXIT
+output=$work/out.txt errors=$work/err.txt
+source "$here/magazine-process.sh"
+
+mkdir -p "$work/src" "$work/tmp" "$work/empty"
+cp "$movie" "$work/src/read.swf"
+printf '<?xml version="1.0" encoding="GBK"?>\n<Book entrance="read.swf" width="320" height="240"><Page/></Book>\n' \
+    >"$work/src/kest.xml"
+"$kest" -o "$work/mag" -p "$work/src"
+
+start() {
+    : >"$output"
+    tmp="$work/tmp" KEST_STATS_URL=http://127.0.0.1:9/x "$@" "$work/mag" >"$output" 2>"$errors" &
+    viewer=$!
+    pids+=($viewer)
+}
+
+start env -u KEST_PLAYER_DIR
+wait_for "command: probe_started | args: "
+for process in $(pgrep -P "$viewer"); do
+    [ "$(cat "/proc/$process/comm")" = WebKitWebProces ] && kill -KILL "$process"
+done
+wait_for "command: probe_started | args: " 2
+grep -q "kest: starting the movie again: its web process crashed" "$errors" || fail "no restart on stderr"
+kill "$viewer"
+wait "$viewer" 2>/dev/null || true
+
+# Runs stopped by a signal leave their workspace; this one must not.
+rm -rf "$work/tmp/"*
+start env KEST_PLAYER_DIR="$work/empty"
+box=
+for _ in $(seq 100); do
+    box=$(xdotool search --onlyvisible --pid "$viewer" --name '^提示$' 2>/dev/null | head -1) && [ -n "$box" ] && break
+    sleep 0.1
+done
+[ -n "$box" ] || fail "no message box"
+xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box"
+xdotool key Return
+for _ in $(seq 100); do kill -0 "$viewer" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$viewer" 2>/dev/null && fail "the viewer did not close"
+status=0
+wait "$viewer" || status=$?
+[ "$status" -ne 0 ] || fail "the viewer exited with 0"
+grep -qF "kest: the movie could not be started: KEST_PLAYER_DIR ($work/empty) holds no page.html" "$errors" ||
+    fail "no reason on stderr"
+[ -z "$(ls -A "$work/tmp")" ] || fail "left in the temporary folder: $(ls -A "$work/tmp")"
+echo "player failures: a dead web process was replaced; unusable files were told and ended the run with $status"
