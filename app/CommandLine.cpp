@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace app {
 
@@ -17,6 +18,18 @@ const char kUsageText[] =
     "         extract them into FOLDER (made, or empty)\n"
     "       kest --help | --version\n"
     "run a magazine file without arguments to read it\n";
+
+std::string VersionText(const std::string& executablePath) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path besideProgram = fs::path(executablePath).parent_path().parent_path() / "share/doc/kest";
+    const std::string docFolder =
+        fs::exists(besideProgram / "copyright", error) ? besideProgram.string() : KEST_DOC_DIR;
+    return "kest " KEST_VERSION "\n"
+           "The movie player built into kest is Ruffle " KEST_RUFFLE_VERSION
+           ", under the MIT and Apache-2.0\nlicences: " +
+           docFolder + "/copyright and " + docFolder + "/ruffle/.\n";
+}
 
 CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
     CommandLine command;

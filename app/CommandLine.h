@@ -24,4 +24,9 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments);
 // The usage of every form, one per line.
 extern const char kUsageText[];
 
+// The version, and where the licences of the movie player inside are: the
+// documentation folder of the installation `executablePath` lies in, else
+// the one the build was configured for.
+std::string VersionText(const std::string& executablePath);
+
 } // namespace app

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
         std::fputs(app::kUsageText, stdout);
         return 0;
     case app::Action::Version:
-        std::fputs("kest " KEST_VERSION "\n", stdout);
+        std::fputs(app::VersionText(executablePath).c_str(), stdout);
         return 0;
     case app::Action::Usage:
         break;
