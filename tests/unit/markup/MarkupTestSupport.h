@@ -32,7 +32,7 @@ inline std::string ChildNames(const MarkupDoc& doc, int32_t owner) {
     std::string names;
     for (int32_t child = doc.Record(owner).firstChild; child != 0;
          child = doc.Record(child).nextSibling) {
-        names += (names.empty() ? "" : " ") + NameOf(doc, child);
+        names.append(names.empty() ? "" : " ").append(NameOf(doc, child));
     }
     return names;
 }

@@ -254,7 +254,7 @@ TEST_F(PackageReaderTest, ClaimsBeyondWhatTheFileHoldsAreRefused) {
     const std::string data(65536, 'd');
     std::vector<PackageEntry> entries;
     for (int i = 0; i < 50; ++i) {
-        entries.push_back(MakeEntry("f" + std::to_string(i), EntryFile, 65536, 16));
+        entries.push_back(MakeEntry(std::string("f").append(std::to_string(i)), EntryFile, 65536, 16));
     }
     bytes = MakePackage("", data, entries, 50);
     EXPECT_EQ(ExtractBytes(bytes), PkgErrFormat);
