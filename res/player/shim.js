@@ -39,6 +39,22 @@
         logLevel: "error",
     };
 
+    // While the page is hidden (the window minimised, covered or on another
+    // workspace), Ruffle keeps the movie running from a timer at its own
+    // frame rate, so its timers and sound go on, as in a minimised window of
+    // the original player; but it would still draw every frame, which is
+    // what costs. Ruffle sizes its drawing by the pixel ratio and the stage
+    // by CSS pixels, so a tiny ratio leaves it a canvas of one pixel and the
+    // movie its stage. On showing again the next frame is drawn in full.
+    const ratio = Object.getOwnPropertyDescriptor(window, "devicePixelRatio") ??
+        Object.getOwnPropertyDescriptor(Window.prototype, "devicePixelRatio");
+    const shownRatio = () => (ratio?.get ? ratio.get.call(window) : ratio?.value) ?? 1;
+    Object.defineProperty(window, "devicePixelRatio", {
+        configurable: true,
+        enumerable: true,
+        get: () => (document.hidden ? 1 / 4096 : shownRatio()),
+    });
+
     const player = window.RufflePlayer.newest().createPlayer();
     player.id = "player";
     document.body.appendChild(player);
