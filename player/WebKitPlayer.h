@@ -21,6 +21,7 @@ typedef struct _WebKitURISchemeRequest WebKitURISchemeRequest;
 typedef struct _WebKitJavascriptResult WebKitJavascriptResult;
 typedef struct _WebKitUserContentManager WebKitUserContentManager;
 typedef struct _GVariant GVariant;
+typedef union _GdkEvent GdkEvent;
 
 namespace player {
 
@@ -66,6 +67,11 @@ private:
     // ready; scripts run in the order they were asked for.
     void RunScript(const char* body, GVariant* arguments);
     void DeliverFsCommands();
+    // Follows the window that holds the view: a page that cannot be seen
+    // (the window minimised, withdrawn to another workspace, or fully covered)
+    // is told so, and the movie goes on without being drawn.
+    void WatchWindow(GtkWidget* window);
+    static int WindowChanged(GtkWidget*, GdkEvent* event, void* self);
 
     PlayerRoutes routes;
     WebKitWebContext* context = nullptr;
@@ -76,6 +82,11 @@ private:
     ui::FsCommandHandler fsCommand;
     std::deque<std::pair<std::string, std::string>> fsCommands;
     bool delivering = false;
+    GtkWidget* window = nullptr;
+    bool windowIconified = false;
+    bool windowUnmapped = false;
+    bool windowCovered = false;
+    bool pageHidden = false;
     Milestones milestones;
 };
 

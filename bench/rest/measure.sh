@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One program at rest, on the current display: measure.sh LABEL COMMAND...
 # Starts the program, lets it settle, then measures it in a normal window,
-# minimised and restored. For each state it prints one line:
+# minimised, restored, fully covered by another window and on another
+# workspace. For each state it prints one line:
 #   LABEL STATE CPU_PERCENT RSS_MIB PRIVATE_MIB [KIND:RSS/PRIVATE ...]
 # CPU is the user and system time of the program and its child processes
 # (the web engine's) over the window, as a share of one core: others' load on
@@ -64,3 +65,12 @@ measure minimised
 xdotool windowactivate "$wid"
 sleep "$pause"
 measure restored
+xmessage -geometry 1600x1200+0+0 covering &
+cover=$!
+sleep "$pause"
+measure covered
+kill "$cover"
+wait "$cover" 2>/dev/null || true
+xdotool set_desktop_for_window "$wid" 1
+sleep "$pause"
+measure elsewhere

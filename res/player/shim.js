@@ -39,8 +39,34 @@
         logLevel: "error",
     };
 
-    // While the page is hidden (the window minimised, covered or on another
-    // workspace), Ruffle keeps the movie running from a timer at its own
+    // The page counts as hidden when the web view says so (the window is
+    // minimised) and when the host says so (the window is fully covered or
+    // on another workspace, which the web view does not notice, and where it
+    // would stop the movie outright). Ruffle hears of every change through
+    // the usual event; a real event that changes nothing is kept from it.
+    let hostHidden = false;
+    const documentHidden = Object.getOwnPropertyDescriptor(Document.prototype, "hidden").get;
+    const isHidden = () => hostHidden || documentHidden.call(document);
+    let toldHidden = isHidden();
+    Object.defineProperty(document, "hidden", { configurable: true, get: isHidden });
+    Object.defineProperty(document, "visibilityState", {
+        configurable: true,
+        get: () => (isHidden() ? "hidden" : "visible"),
+    });
+    window.addEventListener("visibilitychange", (event) => {
+        if (isHidden() === toldHidden) {
+            event.stopImmediatePropagation();
+        }
+        toldHidden = isHidden();
+    }, true);
+    function setHidden(hidden) {
+        hostHidden = hidden;
+        if (isHidden() !== toldHidden) {
+            document.dispatchEvent(new Event("visibilitychange"));
+        }
+    }
+
+    // While hidden, Ruffle keeps the movie running from a timer at its own
     // frame rate, so its timers and sound go on, as in a minimised window of
     // the original player; but it would still draw every frame, which is
     // what costs. Ruffle sizes its drawing by the pixel ratio and the stage
@@ -52,7 +78,7 @@
     Object.defineProperty(window, "devicePixelRatio", {
         configurable: true,
         enumerable: true,
-        get: () => (document.hidden ? 1 / 4096 : shownRatio()),
+        get: () => (isHidden() ? 1 / 4096 : shownRatio()),
     });
 
     const player = window.RufflePlayer.newest().createPlayer();
@@ -165,6 +191,6 @@
         }
     }
 
-    window.kest = { load, play, call, decodeInvoke, encodeValue };
+    window.kest = { load, play, call, setHidden, decodeInvoke, encodeValue };
     tell("ready");
 })();
