@@ -3,7 +3,7 @@
 # Starts the program, lets it settle, then measures it in a normal window,
 # minimised, restored, fully covered by another window and on another
 # workspace. For each state it prints one line:
-#   LABEL STATE CPU_PERCENT RSS_MIB PRIVATE_MIB [KIND:RSS/PRIVATE ...]
+#   LABEL STATE CPU_PERCENT RSS_MIB PRIVATE_MIB [KIND:RSS/PSS/PRIVATE ...]
 # CPU is the user and system time of the program and its child processes
 # (the web engine's) over the window, as a share of one core: others' load on
 # the machine does not count. Memory is resident and private (smaps_rollup).
@@ -39,11 +39,11 @@ memory() {
         WebKitNetworkPr*) kind=network ;;
         *) kind=viewer ;;
         esac
-        awk -v kind="$kind" '/^Rss:/ { rss = $2 } /^Private_(Clean|Dirty):/ { priv += $2 }
-            END { printf "%s %d %d\n", kind, rss, priv }' "/proc/$pid/smaps_rollup" 2>/dev/null || true
-    done | awk '{ rss[$1] += $2; priv[$1] += $3; trss += $2; tpriv += $3 }
+        awk -v kind="$kind" '/^Rss:/ { rss = $2 } /^Pss:/ { pss = $2 } /^Private_(Clean|Dirty):/ { priv += $2 }
+            END { printf "%s %d %d %d\n", kind, rss, pss, priv }' "/proc/$pid/smaps_rollup" 2>/dev/null || true
+    done | awk '{ rss[$1] += $2; pss[$1] += $3; priv[$1] += $4; trss += $2; tpriv += $4 }
         END { printf "%.0f %.0f", trss / 1024, tpriv / 1024
-              for (k in rss) printf " %s:%.0f/%.0f", k, rss[k] / 1024, priv[k] / 1024 }'
+              for (k in rss) printf " %s:%.0f/%.0f/%.0f", k, rss[k] / 1024, pss[k] / 1024, priv[k] / 1024 }'
 }
 measure() {
     local state=$1 before after start end

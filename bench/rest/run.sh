@@ -52,6 +52,6 @@ awk '
             if (!(k in cpu)) continue
             c = median(cpu[k]); cb = median(cpu[b])
             printf "%-7s %-10s %9.1f %9.1f %7s %9d %9d %9d %9d\n", movies[m], states[s], c, cb,
-                cb > 0.5 ? sprintf("%.2f", c / cb) : "-", median(rss[k]), median(rss[b]), median(priv[k]), median(priv[b])
+                (cb > 0.5 ? sprintf("%.2f", c / cb) : "-"), median(rss[k]), median(rss[b]), median(priv[k]), median(priv[b])
         }
     }' "$results"

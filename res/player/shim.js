@@ -59,8 +59,33 @@
         }
         toldHidden = isHidden();
     }, true);
+    // As the engine does for a page it hides itself, animation frames asked
+    // for while the host hides the page wait until it is shown.
+    const requestFrame = window.requestAnimationFrame.bind(window);
+    const cancelFrame = window.cancelAnimationFrame.bind(window);
+    const heldFrames = new Map();
+    const releasedFrames = new Map();
+    let nextHeldFrame = -1;
+    window.requestAnimationFrame = (callback) => {
+        if (!hostHidden) {
+            return requestFrame(callback);
+        }
+        heldFrames.set(nextHeldFrame, callback);
+        return nextHeldFrame--;
+    };
+    window.cancelAnimationFrame = (id) => {
+        if (!heldFrames.delete(id)) {
+            cancelFrame(releasedFrames.get(id) ?? id);
+        }
+    };
+
     function setHidden(hidden) {
         hostHidden = hidden;
+        if (!hidden) {
+            releasedFrames.clear();
+            heldFrames.forEach((callback, id) => releasedFrames.set(id, requestFrame(callback)));
+            heldFrames.clear();
+        }
         if (isHidden() !== toldHidden) {
             document.dispatchEvent(new Event("visibilitychange"));
         }
