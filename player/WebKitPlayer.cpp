@@ -206,7 +206,9 @@ void WebKitPlayer::WatchWindow(GtkWidget* toplevel) {
     }
     window = toplevel;
     g_object_add_weak_pointer(G_OBJECT(window), reinterpret_cast<gpointer*>(&window));
-    // The web view itself notices only a minimised window.
+    // The web view itself notices only a minimised window; a covered one or
+    // one on another workspace it would go on painting, or stop painting and
+    // ticking both.
     gtk_widget_add_events(window, GDK_VISIBILITY_NOTIFY_MASK | GDK_STRUCTURE_MASK);
     for (const char* signal : {"window-state-event", "map-event", "unmap-event", "visibility-notify-event"}) {
         g_signal_connect(window, signal, G_CALLBACK(WindowChanged), this);
@@ -234,10 +236,8 @@ int WebKitPlayer::WindowChanged(GtkWidget*, GdkEvent* event, void* data) {
     const bool hidden = self->windowIconified || self->windowUnmapped || self->windowCovered;
     if (hidden != self->pageHidden) {
         self->pageHidden = hidden;
-        // A script takes no boolean arguments.
-        GVariant* arguments = Arguments("state", hidden ? "hidden" : "shown");
-        self->RunScript("kest.setHidden(state === \"hidden\");", arguments);
-        g_variant_unref(arguments);
+        // The engine hides the page of a view that is not mapped.
+        gtk_widget_set_child_visible(GTK_WIDGET(self->view), !hidden);
     }
     return FALSE;
 }

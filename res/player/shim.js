@@ -39,59 +39,8 @@
         logLevel: "error",
     };
 
-    // The page counts as hidden when the web view says so (the window is
-    // minimised) and when the host says so (the window is fully covered or
-    // on another workspace, which the web view does not notice, and where it
-    // would stop the movie outright). Ruffle hears of every change through
-    // the usual event; a real event that changes nothing is kept from it.
-    let hostHidden = false;
-    const documentHidden = Object.getOwnPropertyDescriptor(Document.prototype, "hidden").get;
-    const isHidden = () => hostHidden || documentHidden.call(document);
-    let toldHidden = isHidden();
-    Object.defineProperty(document, "hidden", { configurable: true, get: isHidden });
-    Object.defineProperty(document, "visibilityState", {
-        configurable: true,
-        get: () => (isHidden() ? "hidden" : "visible"),
-    });
-    window.addEventListener("visibilitychange", (event) => {
-        if (isHidden() === toldHidden) {
-            event.stopImmediatePropagation();
-        }
-        toldHidden = isHidden();
-    }, true);
-    // As the engine does for a page it hides itself, animation frames asked
-    // for while the host hides the page wait until it is shown.
-    const requestFrame = window.requestAnimationFrame.bind(window);
-    const cancelFrame = window.cancelAnimationFrame.bind(window);
-    const heldFrames = new Map();
-    const releasedFrames = new Map();
-    let nextHeldFrame = -1;
-    window.requestAnimationFrame = (callback) => {
-        if (!hostHidden) {
-            return requestFrame(callback);
-        }
-        heldFrames.set(nextHeldFrame, callback);
-        return nextHeldFrame--;
-    };
-    window.cancelAnimationFrame = (id) => {
-        if (!heldFrames.delete(id)) {
-            cancelFrame(releasedFrames.get(id) ?? id);
-        }
-    };
-
-    function setHidden(hidden) {
-        hostHidden = hidden;
-        if (!hidden) {
-            releasedFrames.clear();
-            heldFrames.forEach((callback, id) => releasedFrames.set(id, requestFrame(callback)));
-            heldFrames.clear();
-        }
-        if (isHidden() !== toldHidden) {
-            document.dispatchEvent(new Event("visibilitychange"));
-        }
-    }
-
-    // While hidden, Ruffle keeps the movie running from a timer at its own
+    // While the page is hidden (the window minimised, fully covered or on
+    // another workspace), Ruffle keeps the movie running from a timer at its own
     // frame rate, so its timers and sound go on, as in a minimised window of
     // the original player; but it would still draw every frame, which is
     // what costs. Ruffle draws on a canvas of the player's size times the
@@ -112,7 +61,7 @@
     Object.defineProperty(window, "devicePixelRatio", {
         configurable: true,
         enumerable: true,
-        get: () => (isHidden() ? hiddenRatio() : shownRatio()),
+        get: () => (document.hidden ? hiddenRatio() : shownRatio()),
     });
 
     const player = window.RufflePlayer.newest().createPlayer();
@@ -225,6 +174,6 @@
         }
     }
 
-    window.kest = { load, play, call, setHidden, decodeInvoke, encodeValue };
+    window.kest = { load, play, call, decodeInvoke, encodeValue };
     tell("ready");
 })();
