@@ -233,11 +233,20 @@ int WebKitPlayer::WindowChanged(GtkWidget*, GdkEvent* event, void* data) {
     default:
         break;
     }
-    const bool hidden = self->windowIconified || self->windowUnmapped || self->windowCovered;
-    if (hidden != self->pageHidden) {
-        self->pageHidden = hidden;
-        // The engine hides the page of a view that is not mapped.
-        gtk_widget_set_child_visible(GTK_WIDGET(self->view), !hidden);
+    // A minimised window's page the engine hides by itself; that of a view
+    // that is not mapped too.
+    const bool hidden = !self->windowIconified && (self->windowUnmapped || self->windowCovered);
+    if (hidden != self->viewUnmapped) {
+        self->viewUnmapped = hidden;
+        GtkWidget* widget = GTK_WIDGET(self->view);
+        // Unmapping takes the keyboard focus away; the view gets it back.
+        if (hidden) {
+            self->hadFocus = gtk_window_get_focus(GTK_WINDOW(self->window)) == widget;
+        }
+        gtk_widget_set_child_visible(widget, !hidden);
+        if (!hidden && self->hadFocus) {
+            gtk_widget_grab_focus(widget);
+        }
     }
     return FALSE;
 }

@@ -86,7 +86,8 @@ private:
     bool windowIconified = false;
     bool windowUnmapped = false;
     bool windowCovered = false;
-    bool pageHidden = false;
+    bool viewUnmapped = false;
+    bool hadFocus = false;
     Milestones milestones;
 };
 

@@ -207,14 +207,24 @@ WebKitWebView* FindWebView(GtkWidget* widget) {
     return found;
 }
 
-// What the page believes: "visible" or "hidden", and the pixel ratio it draws at.
-std::string PageState() {
+WebKitWebView* TheWebView() {
     WebKitWebView* view = nullptr;
     GList* toplevels = gtk_window_list_toplevels();
     for (GList* item = toplevels; item && !view; item = item->next) {
         view = FindWebView(GTK_WIDGET(item->data));
     }
     g_list_free(toplevels);
+    return view;
+}
+
+bool HasFocus(WebKitWebView* view) {
+    GtkWidget* toplevel = gtk_widget_get_toplevel(GTK_WIDGET(view));
+    return GTK_IS_WINDOW(toplevel) && gtk_window_get_focus(GTK_WINDOW(toplevel)) == GTK_WIDGET(view);
+}
+
+// What the page believes: "visible" or "hidden", and the pixel ratio it draws at.
+std::string PageState() {
+    WebKitWebView* view = TheWebView();
     if (!view) {
         return "no web view";
     }
@@ -248,8 +258,13 @@ std::string PageState() {
 TEST_F(PlayerTest, APageNobodyCanSeeIsHiddenAndShownAgainDrawnAtOnce) {
     std::vector<std::string> states;
     std::string circle;
+    bool focusBefore = false;
+    bool focusAfter = false;
     ASSERT_TRUE(Run([&] {
         ProbeWindow::Pump(300);
+        ASSERT_NE(TheWebView(), nullptr);
+        gtk_widget_grab_focus(GTK_WIDGET(TheWebView()));
+        focusBefore = HasFocus(TheWebView());
         states.push_back(PageState());
         window->ShowWindow(ui::kSwMinimize);
         ProbeWindow::Pump(500);
@@ -268,6 +283,7 @@ TEST_F(PlayerTest, APageNobodyCanSeeIsHiddenAndShownAgainDrawnAtOnce) {
         gtk_widget_destroy(cover);
         ProbeWindow::Pump(300);
         states.push_back(PageState());
+        focusAfter = HasFocus(TheWebView());
         GdkPixbuf* shot = Capture(window->GetWindowRect());
         ASSERT_NE(shot, nullptr);
         circle = PixelAt(shot, 320, 230);
@@ -276,6 +292,8 @@ TEST_F(PlayerTest, APageNobodyCanSeeIsHiddenAndShownAgainDrawnAtOnce) {
     EXPECT_EQ(states, (std::vector<std::string>{"visible full", "hidden tiny", "visible full",
                                                 "hidden tiny", "visible full"}));
     EXPECT_EQ(circle, "ffcc00") << "the movie was not drawn again";
+    EXPECT_TRUE(focusBefore);
+    EXPECT_TRUE(focusAfter) << "the movie lost the keyboard focus";
 }
 
 TEST_F(PlayerTest, ARightButtonPressOpensNoMenu) {
