@@ -67,9 +67,9 @@ private:
     // ready; scripts run in the order they were asked for.
     void RunScript(const char* body, GVariant* arguments);
     void DeliverFsCommands();
-    // Follows the window that holds the view: while it cannot be seen (it is
-    // minimised, fully covered or on another workspace) the view is unmapped,
-    // so that the engine hides the page and the movie goes on undrawn.
+    // Follows the window that holds the view: while it is fully covered or on
+    // another workspace the view is unmapped, so that the engine hides the
+    // page as it does for a minimised window, and the movie goes on undrawn.
     void WatchWindow(GtkWidget* window);
     static int WindowChanged(GtkWidget*, GdkEvent* event, void* self);
 
