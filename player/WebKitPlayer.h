@@ -24,6 +24,7 @@ typedef struct _WebKitURISchemeRequest WebKitURISchemeRequest;
 typedef struct _WebKitJavascriptResult WebKitJavascriptResult;
 typedef struct _WebKitUserContentManager WebKitUserContentManager;
 typedef struct _GVariant GVariant;
+typedef union _GdkEvent GdkEvent;
 
 namespace player {
 
@@ -81,6 +82,11 @@ private:
     // ready; scripts run in the order they were asked for.
     void RunScript(const char* body, GVariant* arguments);
     void DeliverFsCommands();
+    // Follows the window that holds the view: while it is fully covered or on
+    // another workspace the view is unmapped, so that the engine hides the
+    // page as it does for a minimised window, and the movie goes on undrawn.
+    void WatchWindow(GtkWidget* window);
+    static int WindowChanged(GtkWidget*, GdkEvent* event, void* self);
 
     PlayerServer server;
     std::function<void()> onStartFailed;
@@ -97,6 +103,12 @@ private:
     ui::FsCommandHandler fsCommand;
     std::deque<std::pair<std::string, std::string>> fsCommands;
     bool delivering = false;
+    GtkWidget* window = nullptr;
+    bool windowIconified = false;
+    bool windowUnmapped = false;
+    bool windowCovered = false;
+    bool viewUnmapped = false;
+    bool hadFocus = false;
     Milestones milestones;
 };
 

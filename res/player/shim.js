@@ -39,6 +39,31 @@
         logLevel: "error",
     };
 
+    // While the page is hidden (the window minimised, fully covered or on
+    // another workspace), Ruffle keeps the movie running from a timer at its own
+    // frame rate, so its timers and sound go on, as in a minimised window of
+    // the original player; but it would still draw every frame, which is
+    // what costs. Ruffle draws on a canvas of the player's size times the
+    // pixel ratio, and gives a movie that does not scale a stage of the
+    // canvas's size over the ratio. One over the greatest common divisor of
+    // the player's width and height draws a few pixels (4 x 3 for 640 x 480)
+    // and keeps the stage's size exactly. Shown again, the next frame is
+    // drawn in full.
+    const ratio = Object.getOwnPropertyDescriptor(window, "devicePixelRatio") ??
+        Object.getOwnPropertyDescriptor(Window.prototype, "devicePixelRatio");
+    const shownRatio = () => (ratio?.get ? ratio.get.call(window) : ratio?.value) ?? 1;
+    const divisor = (a, b) => (b === 0 ? a : divisor(b, a % b));
+    function hiddenRatio() {
+        const box = document.getElementById("player");
+        const common = box ? divisor(box.clientWidth, box.clientHeight) : 0;
+        return common > 0 ? 1 / common : shownRatio();
+    }
+    Object.defineProperty(window, "devicePixelRatio", {
+        configurable: true,
+        enumerable: true,
+        get: () => (document.hidden ? hiddenRatio() : shownRatio()),
+    });
+
     const player = window.RufflePlayer.newest().createPlayer();
     player.id = "player";
     document.body.appendChild(player);

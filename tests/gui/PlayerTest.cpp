@@ -8,6 +8,7 @@
 #include <gdk/gdk.h>
 #include <gtk/gtk.h>
 #include <gtest/gtest.h>
+#include <webkit2/webkit2.h>
 
 #include <algorithm>
 #include <chrono>
@@ -187,6 +188,110 @@ TEST_F(PlayerTest, CallsFromInsideAnFsCommandAreAnsweredAndLaterCommandsWait) {
     EXPECT_EQ(seen, (std::vector<std::string>{"readreg|HKCU|k|v",
                                               "answer <string>hdgetreg done</string>",
                                               "probe_echo|hdgetreg|v"}));
+}
+
+WebKitWebView* FindWebView(GtkWidget* widget) {
+    if (WEBKIT_IS_WEB_VIEW(widget)) {
+        return WEBKIT_WEB_VIEW(widget);
+    }
+    WebKitWebView* found = nullptr;
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* child = children; child && !found; child = child->next) {
+            found = FindWebView(GTK_WIDGET(child->data));
+        }
+        g_list_free(children);
+    }
+    return found;
+}
+
+WebKitWebView* TheWebView() {
+    WebKitWebView* view = nullptr;
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item && !view; item = item->next) {
+        view = FindWebView(GTK_WIDGET(item->data));
+    }
+    g_list_free(toplevels);
+    return view;
+}
+
+bool HasFocus(WebKitWebView* view) {
+    GtkWidget* toplevel = gtk_widget_get_toplevel(GTK_WIDGET(view));
+    return GTK_IS_WINDOW(toplevel) && gtk_window_get_focus(GTK_WINDOW(toplevel)) == GTK_WIDGET(view);
+}
+
+// What the page believes: "visible" or "hidden", and the pixel ratio it draws at.
+std::string PageState() {
+    WebKitWebView* view = TheWebView();
+    if (!view) {
+        return "no web view";
+    }
+    std::string state;
+    bool done = false;
+    struct Answer {
+        std::string* state;
+        bool* done;
+    } answer{&state, &done};
+    webkit_web_view_evaluate_javascript(
+        view, "document.visibilityState + ' ' + (devicePixelRatio < 0.01 ? 'tiny' : 'full')", -1,
+        nullptr, nullptr, nullptr,
+        +[](GObject* source, GAsyncResult* result, gpointer data) {
+            auto* to = static_cast<Answer*>(data);
+            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source),
+                                                                            result, nullptr)) {
+                gchar* text = jsc_value_to_string(value);
+                *to->state = text;
+                g_free(text);
+                g_object_unref(value);
+            }
+            *to->done = true;
+        },
+        &answer);
+    for (int i = 0; i < 200 && !done; ++i) {
+        ProbeWindow::Pump(10);
+    }
+    return state;
+}
+
+TEST_F(PlayerTest, APageNobodyCanSeeIsHiddenAndShownAgainDrawnAtOnce) {
+    std::vector<std::string> states;
+    std::string circle;
+    bool focusBefore = false;
+    bool focusAfter = false;
+    ASSERT_TRUE(Run([&] {
+        ProbeWindow::Pump(300);
+        ASSERT_NE(TheWebView(), nullptr);
+        gtk_widget_grab_focus(GTK_WIDGET(TheWebView()));
+        focusBefore = HasFocus(TheWebView());
+        states.push_back(PageState());
+        window->ShowWindow(ui::kSwMinimize);
+        ProbeWindow::Pump(500);
+        states.push_back(PageState());
+        window->ShowWindow(ui::kSwRestore);
+        ProbeWindow::Pump(500);
+        states.push_back(PageState());
+        // A window over the whole screen, placed there by no window manager.
+        GtkWidget* cover = gtk_window_new(GTK_WINDOW_POPUP);
+        const ui::Rect desktop = window->GetDesktopRect();
+        gtk_window_move(GTK_WINDOW(cover), 0, 0);
+        gtk_window_resize(GTK_WINDOW(cover), desktop.Width(), desktop.Height());
+        gtk_widget_show(cover);
+        ProbeWindow::Pump(500);
+        states.push_back(PageState());
+        gtk_widget_destroy(cover);
+        ProbeWindow::Pump(300);
+        states.push_back(PageState());
+        focusAfter = HasFocus(TheWebView());
+        GdkPixbuf* shot = Capture(window->GetWindowRect());
+        ASSERT_NE(shot, nullptr);
+        circle = PixelAt(shot, 320, 230);
+        g_object_unref(shot);
+    }));
+    EXPECT_EQ(states, (std::vector<std::string>{"visible full", "hidden tiny", "visible full",
+                                                "hidden tiny", "visible full"}));
+    EXPECT_EQ(circle, "ffcc00") << "the movie was not drawn again";
+    EXPECT_TRUE(focusBefore);
+    EXPECT_TRUE(focusAfter) << "the movie lost the keyboard focus";
 }
 
 TEST_F(PlayerTest, ARightButtonPressOpensNoMenu) {
