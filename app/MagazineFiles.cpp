@@ -102,7 +102,7 @@ int ExtractMagazine(const std::string& magazinePath, const std::string& folder) 
     {
         ProgressLine progress("extracting", static_cast<uint64_t>(total));
         reader.SetProgress([&progress](uint64_t done) { progress.Update(done); });
-        result = reader.Extract(folder, magazinePath, 0);
+        result = reader.Extract(folder, magazinePath, package::ExtractExactPaths);
     }
     if (result != package::PkgOk) {
         RemoveExtracted(folder, made == 0);

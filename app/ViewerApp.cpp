@@ -70,7 +70,8 @@ void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& pa
         return;
     }
     const int extracted =
-        reader.Extract(workspace.Path(), packagePath, package::ExtractMakeRoot | package::ExtractTrace);
+        reader.Extract(workspace.Path(), packagePath,
+                       package::ExtractMakeRoot | package::ExtractTrace | package::ExtractExactPaths);
     if (extracted != package::PkgOk) {
         // A damaged magazine is not shown: its movie would fail in ways that
         // say nothing of the cause.

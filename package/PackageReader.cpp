@@ -48,8 +48,8 @@ int PackageReader::Probe(const std::string& path) {
     return result;
 }
 
-int PackageReader::OpenPackage(const std::string& packagePath) {
-    if (!package.Open(WithoutQuotes(packagePath).c_str(), "rb")) {
+int PackageReader::OpenPackage(const std::string& path) {
+    if (!package.Open(path.c_str(), "rb")) {
         return PkgErrOpen;
     }
     int result = CheckTrailer();
@@ -68,7 +68,8 @@ int PackageReader::Extract(const std::string& targetFolder, const std::string& p
     if (!transfer) {
         return PkgErrNoMemory;
     }
-    int result = OpenPackage(packagePath);
+    const bool exact = (flags & ExtractExactPaths) != 0;
+    int result = OpenPackage(exact ? packagePath : WithoutQuotes(packagePath));
     if (result == PkgOk && (flags & ExtractMakeRoot)) {
         result = MakeFolderPath(targetFolder);
     }
@@ -79,7 +80,7 @@ int PackageReader::Extract(const std::string& targetFolder, const std::string& p
         dataMissing = false;
         bytesWritten = 0;
         uint64_t cursor = 0;
-        result = WalkFolder(WithoutQuotes(targetFolder), cursor, trailer.count,
+        result = WalkFolder(exact ? targetFolder : WithoutQuotes(targetFolder), cursor, trailer.count,
                             [this](const std::string& path, const Entry& entry) {
                                 return entry.type == EntryFolder ? MakeFolderPath(path) : ExtractFile(path, entry);
                             });

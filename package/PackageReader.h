@@ -14,6 +14,8 @@ namespace package {
 
 inline constexpr int ExtractMakeRoot = 4;
 inline constexpr int ExtractTrace = 8;
+// Both paths are used exactly as given: no quotation mark is removed.
+inline constexpr int ExtractExactPaths = 16;
 
 class PackageReader {
 public:
@@ -21,7 +23,8 @@ public:
     // PkgErrFormat.
     [[nodiscard]] int Probe(const std::string& path);
 
-    // Extracts the package of `packagePath` below `targetFolder`. 0, or the
+    // Extracts the package of `packagePath` below `targetFolder` (quotation
+    // marks removed from both, unless ExtractExactPaths). 0, or the
     // first failure: PkgErrRead when a file's bytes lie outside the package's
     // data (the bytes that exist are written and extraction goes on); any
     // other failure (a name or path that cannot be made, a broken directory,
@@ -36,7 +39,8 @@ public:
         int64_t size;     // a file's bytes; 0 for a folder
     };
 
-    // Hands every entry of the package of `packagePath` to `each`, in
+    // Hands every entry of the package of `packagePath` (taken exactly as
+    // given) to `each`, in
     // package order, checked as extraction checks them. 0, or the first
     // failure.
     [[nodiscard]] int List(const std::string& packagePath,
@@ -62,7 +66,9 @@ private:
     // the folders above it.
     using Visit = std::function<int(const std::string& path, const Entry& entry)>;
 
-    int OpenPackage(const std::string& packagePath);
+    // Opens the file `path` names (exactly) and reads its trailer, header and
+    // directory.
+    int OpenPackage(const std::string& path);
     int CheckTrailer();
     int CheckHeader();
     int ReadDirectory();

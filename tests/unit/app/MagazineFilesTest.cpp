@@ -51,6 +51,14 @@ TEST_F(MagazineFilesTest, ExtractionFillsANewOrEmptyFolderOnly) {
     EXPECT_EQ(ReadWholeFile(scratch / "ready/kest.xml"), "<Book/>");
 }
 
+// Quotation marks are part of the names a user gives.
+TEST_F(MagazineFilesTest, QuotedNamesAreTakenAsTheyAre) {
+    fs::rename(scratch / "mag", scratch / "my \"best\" mag");
+    EXPECT_EQ(Kest("-l " + Quoted("my \"best\" mag")).status, 0);
+    ASSERT_EQ(Kest("-x " + Quoted("my \"best\" mag") + " -d " + Quoted("\"out\"")).status, 0);
+    EXPECT_EQ(ReadWholeFile(scratch / "\"out\"/kest.xml"), "<Book/>");
+}
+
 // A package that fails part way leaves nothing of itself behind.
 TEST_F(MagazineFilesTest, FailedExtractionRemovesWhatItWrote) {
     std::string bytes = ReadWholeFile(scratch / "mag");
