@@ -96,15 +96,8 @@ WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder,
     WebKitUserContentManager* manager = webkit_user_content_manager_new();
     g_signal_connect(manager, "script-message-received::kest", G_CALLBACK(ReceiveMessage), this);
     webkit_user_content_manager_register_script_message_handler(manager, "kest");
-    // Sound may start without a click, as a movie's opening music did in the
-    // original player: by default the engine holds an AudioContext suspended
-    // until the reader's first gesture.
-    WebKitWebsitePolicies* policies =
-        webkit_website_policies_new_with_policies("autoplay", WEBKIT_AUTOPLAY_ALLOW, nullptr);
     view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context,
-                                        "user-content-manager", manager, "website-policies",
-                                        policies, nullptr));
-    g_object_unref(policies);
+                                        "user-content-manager", manager, nullptr));
     g_object_unref(manager);
     g_object_ref_sink(view);
     ConnectView();
