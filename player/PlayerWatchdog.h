@@ -41,8 +41,6 @@ public:
     // No more tries: gives up at once.
     void GiveUp(const std::string& why);
 
-    int Tries() const { return tries; }
-
 private:
     void StartTimer();
     void StopTimer();
