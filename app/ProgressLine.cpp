@@ -38,9 +38,14 @@ ProgressLine::ProgressLine(std::string action, uint64_t totalBytes)
 
 ProgressLine::~ProgressLine() {
     if (shown) {
-        const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-        std::fprintf(stderr, "\r%s\033[K\n", FormatProgress(verb, lastDone, total, seconds).c_str());
+        Print(Clock::now(), "\n");
     }
+}
+
+void ProgressLine::Print(Clock::time_point now, const char* end) const {
+    const double seconds = std::chrono::duration<double>(now - started).count();
+    // Erase to the end of the line: the text may have become shorter.
+    std::fprintf(stderr, "\r%s\033[K%s", FormatProgress(verb, lastDone, total, seconds).c_str(), end);
 }
 
 void ProgressLine::Update(uint64_t done) {
@@ -49,9 +54,7 @@ void ProgressLine::Update(uint64_t done) {
     if (!terminal || now - started < kQuietStart || (shown && now - lastShown < kUpdateEvery)) {
         return;
     }
-    const double seconds = std::chrono::duration<double>(now - started).count();
-    // Erase to the end of the line: the text may have become shorter.
-    std::fprintf(stderr, "\r%s\033[K", FormatProgress(verb, done, total, seconds).c_str());
+    Print(now, "");
     shown = true;
     lastShown = now;
 }

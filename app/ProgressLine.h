@@ -29,6 +29,8 @@ public:
     void Update(uint64_t done);
 
 private:
+    void Print(Clock::time_point now, const char* end) const;
+
     std::string verb;
     uint64_t total;
     bool terminal;
