@@ -21,7 +21,7 @@ printf '<?xml version="1.0" encoding="GBK"?>\n<Book entrance="read.swf" width="6
 "$build/kest" -o "$work/probe.mag" -p "$work/probe" >/dev/null
 "$top/tools/demo/pack.sh" "$build/kest" "$build/demo-magazine-folder" "$work/demo.mag" "$work/pictures" >/dev/null
 ruffle=$top/node_modules/@ruffle-rs/ruffle
-bare=$build/bench/rest/kest_bare_host
+bare=$build/bench/kest_bare_host
 
 results=$work/results.txt
 rounds=${REST_ROUNDS:-2}

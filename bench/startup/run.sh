@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
-# Start-up of a packed magazine: from running the magazine file to its movie's
-# first frame (the probe movie sends an fscommand from its first frame, which
-# the viewer prints on standard output). Two magazines: the probe movie with
-# its manifest, and the same with 50 MiB of filler files. Median of five runs
-# after one warm-up, on a private Xvfb, with the breakdown the viewer logs
-# under KEST_STARTUP_LOG (milliseconds since the magazine was started).
-# There is no peer program to race here: the reference is the goal, 1.0 s.
+# Start-up of a packed magazine beside a bare host: from running the program
+# to its movie's first frame (the probe movie sends an fscommand from its first
+# frame, which both print on standard output). Contestants, taking turns in
+# each round on one private Xvfb (the first round is a warm-up: page cache,
+# fonts):
+#   small:  the packed probe movie with its manifest;
+#   large:  the same with 50 MiB of filler files;
+#   bare:   bench/BareHost.cpp, a minimal WebKitGTK window that loads the same
+#           Ruffle and movie and does nothing else;
+#   bare+:  the bare host with the engine settings the viewer makes for itself
+#           (what is left of our lead when a host copies them).
+# Prints the rounds, the medians with the ratios to the bare host, and the
+# viewer's own breakdown (its KEST_STARTUP_LOG milestones).
+# Usage: bench/startup/run.sh [ROUNDS]   (default 7)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${KEST_BUILD:-$top/build}
-cmake --build "$build" --target kest movie_Probe >/dev/null
+rounds=${1:-7}
+cmake --build "$build" --target kest kest_bare_host movie_Probe >/dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/kest-startup.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
@@ -23,58 +31,69 @@ for i in $(seq 10); do head -c $((5 << 20)) /dev/urandom >"$work/large/filler/pa
 kest=${KEST_BIN:-$build/kest}
 "$kest" -o "$work/small.mag" -p "$work/small"
 "$kest" -o "$work/large.mag" -p "$work/large"
+bare="$build/bench/kest_bare_host $top/node_modules/@ruffle-rs/ruffle $build/movies/Probe.swf 640 480"
+bareTuned="env JSC_useOMGJIT=false $bare"
 
-# One run: "stage ms" lines, the last one "shown ms" when the movie's first
-# fscommand reached standard output.
+# One start: "NAME total MS" and, for the viewer, "NAME STAGE MS" lines for its
+# milestones (milliseconds since the start).
 run_once() {
-    local magazine=$1 out=$work/out.txt err=$work/err.txt
+    local name=$1 out=$work/out.txt err=$work/err.txt start shown program
+    shift
     : >"$out"
-    local start viewer
     start=$(date +%s%N)
-    KEST_STARTUP_LOG=1 TMPDIR=$work "$magazine" >"$out" 2>"$err" &
-    viewer=$!
-    for _ in $(seq 3000); do grep -q "probe_started" "$out" && break; sleep 0.005; done
-    local shown
+    KEST_STARTUP_LOG=1 TMPDIR=$work "$@" >"$out" 2>"$err" &
+    program=$!
+    for _ in $(seq 6000); do grep -q "probe_started" "$out" && break; sleep 0.005; done
     shown=$(date +%s%N)
-    kill "$viewer"; wait "$viewer" 2>/dev/null || true
-    awk -v s="$start" '/^kest: start-up / {
+    kill "$program"
+    wait "$program" 2>/dev/null || true
+    grep -q "probe_started" "$out" || { echo "$name failed"; return; }
+    awk -v s="$start" -v name="$name" '/^kest: start-up / {
         stage = $4; for (i = 5; i <= NF && $i != "in"; i++) stage = stage "_" $i
-        printf "%s %.1f\n", stage, $3 - s / 1e6 }' "$err"
-    echo "shown $(( (shown - start) / 1000000 ))"
+        printf "%s %s %.1f\n", name, stage, $3 - s / 1e6 }' "$err"
+    echo "$name total $(((shown - start) / 1000000))"
 }
 
-measure() {
-    local magazine=$1
-    for run in 0 1 2 3 4 5; do
-        local lines
-        lines=$(run_once "$magazine")
-        [ "$run" -eq 0 ] && continue # warm-up: page cache, fonts
-        echo "$lines" | tr '\n' ' '
-        echo
+run_rounds() {
+    for round in $(seq 0 "$rounds"); do
+        for contestant in small large bare bare+; do
+            local lines
+            case $contestant in
+            small) lines=$(run_once small "$work/small.mag") ;;
+            large) lines=$(run_once large "$work/large.mag") ;;
+            bare) lines=$(run_once bare $bare) ;;
+            bare+) lines=$(run_once bare+ $bareTuned) ;;
+            esac
+            [ "$round" -gt 0 ] && echo "$lines"
+        done
     done
 }
 
-report() {
-    local name=$1 results=$2
-    echo "$name:"
-    echo "$results" | sed 's/^/  run: /'
-    echo "$results" | awk -v goal=1000 '
-        { for (i = 1; i < NF; i += 2) { v[$i, NR] = $(i + 1); seen[$i] = 1 } runs = NR }
-        function median(name,   n, i, j, t, a) {
-            n = 0; for (i = 1; i <= runs; i++) if ((name, i) in v) a[++n] = v[name, i]
-            for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j - 1] > a[j]; j--) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t }
-            return n ? a[int((n + 1) / 2)] : -1 }
-        END {
-            split("extracted player_files statistics_begun statistics_done page_ready ruffle_ready movie_loaded first_fscommand shown", order, " ")
-            split("package extracted|web view created|statistics request begun|statistics request done|player page ran|Ruffle instance ready|movie data in|first fscommand logged|first fscommand on stdout", label, "|")
-            printf "  median of %d runs, ms since the magazine was started:\n", runs
-            for (k = 1; k <= 9; k++) if (order[k] in seen) printf "    %-28s %7.1f\n", label[k], median(order[k])
-            total = median("shown")
-            printf "    total %.0f ms   goal %d ms   ratio %.2f\n", total, goal, total / goal
-        }'
-}
-
-small=$("$top/scripts/with-display.sh" bash -c "$(declare -f run_once measure); work='$work' measure '$work/small.mag'")
-large=$("$top/scripts/with-display.sh" bash -c "$(declare -f run_once measure); work='$work' measure '$work/large.mag'")
-report "probe magazine ($(stat -c %s "$work/small.mag") bytes)" "$small"
-report "probe magazine with 50 MiB of filler ($(stat -c %s "$work/large.mag") bytes)" "$large"
+results=$("$top/scripts/with-display.sh" bash -c \
+    "$(declare -f run_once run_rounds); work='$work' rounds='$rounds' bare='$bare' bareTuned='$bareTuned' run_rounds" 2>/dev/null)
+echo "totals, ms (one column per round):"
+echo "$results" | awk '$2 == "total" { t[$1] = t[$1] " " $3 } $2 == "failed" { t[$1] = t[$1] " failed" }
+    END { for (n in t) printf "  %-6s%s\n", n, t[n] }' | sort
+echo "$results" | awk '
+    function median(list,   n, a, i, j, t) {
+        n = split(list, a, " ")
+        for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j - 1] + 0 > a[j] + 0; j--) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t }
+        return n ? a[int((n + 1) / 2)] : -1
+    }
+    $2 == "failed" { failed[$1]++; next }
+    { v[$1, $2] = v[$1, $2] " " $3; seen[$1, $2] = 1 }
+    END {
+        bare = median(v["bare", "total"]); tuned = median(v["bare+", "total"])
+        printf "\nmedians:  %-42s %7s %9s %9s\n", "", "ms", "vs bare", "vs bare+"
+        split("small large bare bare+", names, " ")
+        split("probe magazine|probe magazine with 50 MiB of filler|bare host|bare host with our engine settings", labels, "|")
+        for (k = 1; k <= 4; k++) {
+            t = median(v[names[k], "total"])
+            printf "  %-50s %7d %9.2f %9.2f   (%d failed)\n", labels[k], t, t / bare, t / tuned, failed[names[k]]
+        }
+        split("extracted player_files statistics_begun page_ready ruffle_ready movie_loaded first_fscommand total", order, " ")
+        split("package extracted|web view created|statistics request begun|player page ran|Ruffle instance ready|movie data in|first fscommand logged|first fscommand on stdout", label, "|")
+        printf "\nthe viewer by stage (median ms since the start):   %9s %9s\n", "small", "large"
+        for (k = 1; k <= 8; k++) if (("small", order[k]) in seen)
+            printf "  %-48s %9.0f %9.0f\n", label[k], median(v["small", order[k]]), median(v["large", order[k]])
+    }'

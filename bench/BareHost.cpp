@@ -1,7 +1,9 @@
 // The least a program can do to show a movie with Ruffle in WebKitGTK: one
 // window, one web view, Ruffle's files and the movie served from disk, Ruffle
 // set to the movie's own frame rate and "high" quality. The rest benchmark
-// sets its cost beside the viewer's.
+// sets its cost beside the viewer's, the start-up benchmark its time to the
+// movie's first fscommand. The movie's fscommands are printed on standard
+// output, one "COMMAND ARGS" line each; BARE_CONSOLE=1 adds the page's console.
 // Usage: kest_bare_host RUFFLE_FOLDER MOVIE WIDTH HEIGHT
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
@@ -20,9 +22,13 @@ constexpr const char* kPage = R"(<!DOCTYPE html>
 <body><script>
 window.RufflePlayer.config = { publicPath: "ruffle/", polyfills: false, autoplay: "on",
     unmuteOverlay: "hidden", splashScreen: false, quality: "high", scale: "showAll",
-    letterbox: "off", wmode: "window", logLevel: "error" };
+    letterbox: "off", wmode: "window", allowScriptAccess: true, logLevel: "error" };
 const player = window.RufflePlayer.newest().createPlayer();
 player.id = "player";
+player.onFSCommand = (command, args) => {
+    window.webkit.messageHandlers.bare.postMessage(command + " " + args);
+    return true;
+};
 document.body.appendChild(player);
 player.ruffle().load("movie.swf");
 </script></body></html>)";
@@ -71,6 +77,13 @@ void Serve(WebKitURISchemeRequest* request, gpointer data) {
     g_object_unref(stream);
 }
 
+void PrintMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer) {
+    gchar* text = jsc_value_to_string(webkit_javascript_result_get_js_value(result));
+    std::printf("%s\n", text);
+    std::fflush(stdout);
+    g_free(text);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -89,7 +102,16 @@ int main(int argc, char** argv) {
     // ("C.UTF-8"), which the web view would otherwise pass on.
     const gchar* languages[] = {"en-US", nullptr};
     webkit_web_context_set_preferred_languages(context, languages);
-    GtkWidget* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, nullptr));
+    WebKitUserContentManager* manager = webkit_user_content_manager_new();
+    g_signal_connect(manager, "script-message-received::bare", G_CALLBACK(PrintMessage), nullptr);
+    webkit_user_content_manager_register_script_message_handler(manager, "bare");
+    GtkWidget* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context,
+                                              "user-content-manager", manager, nullptr));
+    g_object_unref(manager);
+    if (std::getenv("BARE_CONSOLE")) {
+        webkit_settings_set_enable_write_console_messages_to_stdout(
+            webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view)), TRUE);
+    }
 
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), "kest_bare_host");
