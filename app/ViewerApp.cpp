@@ -14,6 +14,7 @@
 #include "viewer/ViewerDialog.h"
 
 #include <cstdio>
+#include <future>
 #include <optional>
 
 namespace app {
@@ -69,20 +70,27 @@ void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& pa
         exitStatus = kExitNoWorkspace;
         return;
     }
-    const int extracted =
-        reader.Extract(workspace.Path(), packagePath,
-                       package::ExtractMakeRoot | package::ExtractTrace | package::ExtractExactPaths);
+    // The magazine is unpacked while the player's web process, which takes
+    // longest, starts.
+    const bool display = ui::GtkWindowSystem::OpenDisplay();
+    auto extraction = std::async(std::launch::async, [&reader, &workspace, &packagePath] {
+        return reader.Extract(workspace.Path(), packagePath,
+                              package::ExtractMakeRoot | package::ExtractTrace | package::ExtractExactPaths);
+    });
+    std::unique_ptr<player::WebKitPlayer> player = display ? StartPlayer() : nullptr;
+    const int extracted = extraction.get();
     if (extracted != package::PkgOk) {
         // A damaged magazine is not shown: its movie would fail in ways that
         // say nothing of the cause.
+        player.reset();
         ShowPackageError(packagePath + ": " + ExtractionFailure(extracted));
         exitStatus = kExitDamaged;
+    } else if (!display) {
+        ReportNoDisplay();
     } else {
         OpenContentFolder(workspace.Path());
         platform::LogStartup("extracted");
-        if (!RunWindow()) {
-            exitStatus = kExitNoDisplay;
-        }
+        RunWindow(std::move(player));
     }
     if (!workspace.Delete()) {
         ui::MessageBox("删除临时目录失败！", kMessageCaption);
@@ -103,45 +111,58 @@ void ViewerApp::RunFolder() {
         return;
     }
     manifestFile.Close();
-    OpenContentFolder(folder);
-    if (!RunWindow()) {
-        exitStatus = kExitNoDisplay;
+    if (!ui::GtkWindowSystem::OpenDisplay()) {
+        ReportNoDisplay();
+        return;
     }
+    auto player = StartPlayer();
+    OpenContentFolder(folder);
+    RunWindow(std::move(player));
 }
 
-bool ViewerApp::RunWindow() {
+void ViewerApp::ReportNoDisplay() {
+    std::fputs("kest: cannot open the display to show the magazine\n", stderr);
+    exitStatus = kExitNoDisplay;
+}
+
+std::unique_ptr<player::WebKitPlayer> ViewerApp::StartPlayer() {
+    return std::make_unique<player::WebKitPlayer>(player::PlayerFolderFromEnvironment(), PlayerFailed());
+}
+
+// A player that cannot start the movie has told the reader; the window
+// closes and the run fails.
+std::function<void()> ViewerApp::PlayerFailed() {
+    return [this] {
+        playerFailed = true;
+        if (shownDialog) {
+            shownDialog->EndDialog(ui::kIdCancel);
+        }
+    };
+}
+
+void ViewerApp::RunWindow(std::unique_ptr<player::WebKitPlayer> player) {
     // A signal during the extraction closes the magazine before it opens.
     if (terminationSignals.Received()) {
-        return true;
+        return;
     }
-    // A player that cannot start the movie has told the reader; the window
-    // closes and the run fails.
-    viewer::ViewerDialog* shown = nullptr;
-    bool playerFailed = false;
     const auto windowSystem = ui::GtkWindowSystem::Open(
-        player::WebKitPlayers(player::PlayerFolderFromEnvironment(), [&shown, &playerFailed] {
-            playerFailed = true;
-            if (shown) {
-                shown->EndDialog(ui::kIdCancel);
-            }
-        }));
+        player::WebKitPlayers(player::PlayerFolderFromEnvironment(), PlayerFailed(), std::move(player)));
     if (!windowSystem) {
-        std::fputs("kest: cannot open the display to show the magazine\n", stderr);
-        return false;
+        ReportNoDisplay();
+        return;
     }
     // Sent beside the window; closing waits for it at most a moment.
     std::optional<services::UsageStatisticsRequest> statistics;
     viewer::ViewerDialog dialog(*windowSystem, contentFolder, viewer::ReadBookSettings(manifest),
                                 [&statistics] { statistics.emplace(services::StatisticsAddress()); });
-    shown = &dialog;
+    shownDialog = &dialog;
     terminationSignals.DeliverTo([&dialog] { dialog.EndDialog(ui::kIdCancel); });
     (void)dialog.DoModal();
     terminationSignals.HoldBack();
-    shown = nullptr;
+    shownDialog = nullptr;
     if (playerFailed) {
         exitStatus = kExitPlayerFailed;
     }
-    return true;
 }
 
 } // namespace app

@@ -6,8 +6,15 @@
 #include "app/TerminationSignals.h"
 #include "markup/MarkupDoc.h"
 #include "package/PackageReader.h"
+#include "player/WebKitPlayer.h"
 
+#include <functional>
+#include <memory>
 #include <string>
+
+namespace viewer {
+class ViewerDialog;
+}
 
 namespace app {
 
@@ -39,14 +46,20 @@ private:
     // Makes `folder` the content folder and the current directory and loads
     // its manifest.
     void OpenContentFolder(const std::string& folder);
-    // Runs the window modally over the content folder, unless a signal came
-    // already; a signal closes it. False without a display.
-    bool RunWindow();
+    // Runs the window, with `player` in it, modally over the content folder,
+    // unless a signal came already; a signal closes it.
+    void RunWindow(std::unique_ptr<player::WebKitPlayer> player);
+    void ReportNoDisplay();
+    // The player of the window, made before the window (the display is open).
+    std::unique_ptr<player::WebKitPlayer> StartPlayer();
+    std::function<void()> PlayerFailed();
 
     std::string executablePath;
     std::string magazinePath;
     TerminationSignals& terminationSignals;
     int exitStatus = 0;
+    viewer::ViewerDialog* shownDialog = nullptr;
+    bool playerFailed = false;
 };
 
 } // namespace app

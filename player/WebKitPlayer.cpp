@@ -76,6 +76,11 @@ void PrepareProcess() {
 
 WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder,
                            std::function<void()> startFailed)
+    : WebKitPlayer(playerFolder, std::move(startFailed)) {
+    Attach(layout);
+}
+
+WebKitPlayer::WebKitPlayer(const std::string& playerFolder, std::function<void()> startFailed)
     : server(playerFolder), onStartFailed(std::move(startFailed)),
       watchdog([this](const std::string& why) { Restart(why); }, [this](const std::string& why) { GiveUp(why); }) {
     milestones.created = Clock::now();
@@ -96,14 +101,18 @@ WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder,
     WebKitUserContentManager* manager = webkit_user_content_manager_new();
     g_signal_connect(manager, "script-message-received::kest", G_CALLBACK(ReceiveMessage), this);
     webkit_user_content_manager_register_script_message_handler(manager, "kest");
-    view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context,
-                                        "user-content-manager", manager, nullptr));
+    // Sound plays from the start, as a movie's opening music did in the
+    // original player. The engine would hold the sound back until the
+    // reader's first click, and Ruffle, finding it held, waits a further
+    // 200 ms before the first frame.
+    WebKitWebsitePolicies* policies =
+        webkit_website_policies_new_with_policies("autoplay", WEBKIT_AUTOPLAY_ALLOW, nullptr);
+    view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "user-content-manager",
+                                        manager, "website-policies", policies, nullptr));
+    g_object_unref(policies);
     g_object_unref(manager);
     g_object_ref_sink(view);
     ConnectView();
-    WatchWindow(gtk_widget_get_toplevel(layout));
-    gtk_layout_put(GTK_LAYOUT(layout), GTK_WIDGET(view), 0, 0);
-    gtk_widget_show(GTK_WIDGET(view));
 
     if (const auto problem = PlayerFilesProblem(playerFolder)) {
         // Told once the window is up, like any other failed start.
@@ -219,6 +228,12 @@ WebKitPlayer::~WebKitPlayer() {
 }
 
 GtkWidget* WebKitPlayer::Widget() const { return GTK_WIDGET(view); }
+
+void WebKitPlayer::Attach(GtkWidget* layout) {
+    WatchWindow(gtk_widget_get_toplevel(layout));
+    gtk_layout_put(GTK_LAYOUT(layout), GTK_WIDGET(view), 0, 0);
+    gtk_widget_show(GTK_WIDGET(view));
+}
 
 void WebKitPlayer::Move(const ui::Rect& clientRect) {
     GtkWidget* widget = GTK_WIDGET(view);
@@ -425,9 +440,16 @@ std::string WebKitPlayer::CallFunction(const std::string& request) {
 
 void WebKitPlayer::SetFsCommandHandler(ui::FsCommandHandler handler) { fsCommand = std::move(handler); }
 
-ui::PlayerFactory WebKitPlayers(std::string playerFolder, std::function<void()> onStartFailed) {
-    return [folder = std::move(playerFolder),
-            failed = std::move(onStartFailed)](GtkWidget* layout) -> std::unique_ptr<ui::PlayerPeer> {
+ui::PlayerFactory WebKitPlayers(std::string playerFolder, std::function<void()> onStartFailed,
+                                std::unique_ptr<WebKitPlayer> first) {
+    // Copies of the factory share the one first player.
+    auto spare = std::make_shared<std::unique_ptr<WebKitPlayer>>(std::move(first));
+    return [folder = std::move(playerFolder), failed = std::move(onStartFailed),
+            spare](GtkWidget* layout) -> std::unique_ptr<ui::PlayerPeer> {
+        if (std::unique_ptr<WebKitPlayer> player = std::move(*spare)) {
+            player->Attach(layout);
+            return player;
+        }
         return std::make_unique<WebKitPlayer>(layout, folder, failed);
     };
 }

@@ -49,11 +49,13 @@ public:
         std::optional<Clock::time_point> firstFsCommand;
     };
 
-    // A web view placed in `layout` (a GtkLayout), showing the player's page
-    // from `playerFolder` (see PlayerRoutes). A start that fails (see
-    // PlayerWatchdog) is tried again; when the last try fails, or the files
-    // cannot be used at all, the reader is told in a message box, and then
-    // `onStartFailed` is called.
+    // A web view showing the player's page from `playerFolder` (see
+    // PlayerRoutes), its web process started at once; Attach places it. A
+    // start that fails (see PlayerWatchdog) is tried again; when the last try
+    // fails, or the files cannot be used at all, the reader is told in a
+    // message box, and then `onStartFailed` is called.
+    explicit WebKitPlayer(const std::string& playerFolder, std::function<void()> onStartFailed = {});
+    // The same, placed in `layout` (a GtkLayout).
     WebKitPlayer(GtkWidget* layout, const std::string& playerFolder, std::function<void()> onStartFailed = {});
     ~WebKitPlayer() override;
     WebKitPlayer(const WebKitPlayer&) = delete;
@@ -65,6 +67,9 @@ public:
     void Play() override;
     std::string CallFunction(const std::string& request) override;
     void SetFsCommandHandler(ui::FsCommandHandler handler) override;
+
+    // Places the view in `layout` (a GtkLayout), once.
+    void Attach(GtkWidget* layout);
 
     const Milestones& Times() const { return milestones; }
     GtkWidget* Widget() const;
@@ -117,7 +122,9 @@ private:
 void PrepareProcess();
 
 // Players for the GTK window system, each showing the page of `playerFolder`
-// and calling `onStartFailed` when it gives up.
-ui::PlayerFactory WebKitPlayers(std::string playerFolder, std::function<void()> onStartFailed = {});
+// and calling `onStartFailed` when it gives up. `first`, made before there was
+// a window to hold it, is handed out first.
+ui::PlayerFactory WebKitPlayers(std::string playerFolder, std::function<void()> onStartFailed = {},
+                                std::unique_ptr<WebKitPlayer> first = nullptr);
 
 } // namespace player

@@ -9,7 +9,9 @@
 #   bare:   bench/BareHost.cpp, a minimal WebKitGTK window that loads the same
 #           Ruffle and movie and does nothing else;
 #   bare+:  the bare host with the engine settings the viewer makes for itself
-#           (what is left of our lead when a host copies them).
+#           (what is left of our lead when a host copies them);
+#   before: with KEST_BEFORE=ANOTHER_KEST, the probe magazine packed with that
+#           kest (an older build), to compare a change.
 # Prints the rounds, the medians with the ratios to the bare host, and the
 # viewer's own breakdown (its KEST_STARTUP_LOG milestones).
 # Usage: bench/startup/run.sh [ROUNDS]   (default 7)
@@ -31,6 +33,11 @@ for i in $(seq 10); do head -c $((5 << 20)) /dev/urandom >"$work/large/filler/pa
 kest=${KEST_BIN:-$build/kest}
 "$kest" -o "$work/small.mag" -p "$work/small"
 "$kest" -o "$work/large.mag" -p "$work/large"
+contestants="small large bare bare+"
+if [ -n "${KEST_BEFORE:-}" ]; then
+    "$KEST_BEFORE" -o "$work/before.mag" -p "$work/small"
+    contestants="$contestants before"
+fi
 bare="$build/bench/kest_bare_host $top/node_modules/@ruffle-rs/ruffle $build/movies/Probe.swf 640 480"
 bareTuned="env JSC_useOMGJIT=false $bare"
 
@@ -56,13 +63,14 @@ run_once() {
 
 run_rounds() {
     for round in $(seq 0 "$rounds"); do
-        for contestant in small large bare bare+; do
+        for contestant in $contestants; do
             local lines
             case $contestant in
             small) lines=$(run_once small "$work/small.mag") ;;
             large) lines=$(run_once large "$work/large.mag") ;;
             bare) lines=$(run_once bare $bare) ;;
             bare+) lines=$(run_once bare+ $bareTuned) ;;
+            before) lines=$(run_once before "$work/before.mag") ;;
             esac
             [ "$round" -gt 0 ] && echo "$lines"
         done
@@ -70,7 +78,7 @@ run_rounds() {
 }
 
 results=$("$top/scripts/with-display.sh" bash -c \
-    "$(declare -f run_once run_rounds); work='$work' rounds='$rounds' bare='$bare' bareTuned='$bareTuned' run_rounds" 2>/dev/null)
+    "$(declare -f run_once run_rounds); work='$work' rounds='$rounds' bare='$bare' bareTuned='$bareTuned' contestants='$contestants' run_rounds" 2>/dev/null)
 echo "totals, ms (one column per round):"
 echo "$results" | awk '$2 == "total" { t[$1] = t[$1] " " $3 } $2 == "failed" { t[$1] = t[$1] " failed" }
     END { for (n in t) printf "  %-6s%s\n", n, t[n] }' | sort
@@ -80,20 +88,29 @@ echo "$results" | awk '
         for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j - 1] + 0 > a[j] + 0; j--) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t }
         return n ? a[int((n + 1) / 2)] : -1
     }
+    { present[$1] = 1 }
     $2 == "failed" { failed[$1]++; next }
     { v[$1, $2] = v[$1, $2] " " $3; seen[$1, $2] = 1 }
     END {
         bare = median(v["bare", "total"]); tuned = median(v["bare+", "total"])
         printf "\nmedians:  %-42s %7s %9s %9s\n", "", "ms", "vs bare", "vs bare+"
-        split("small large bare bare+", names, " ")
-        split("probe magazine|probe magazine with 50 MiB of filler|bare host|bare host with our engine settings", labels, "|")
-        for (k = 1; k <= 4; k++) {
+        split("small large bare bare+ before", names, " ")
+        split("probe magazine|probe magazine with 50 MiB of filler|bare host|bare host with our engine settings|probe magazine, KEST_BEFORE", labels, "|")
+        for (k = 1; k <= 5; k++) {
+            if (!(names[k] in present)) continue
             t = median(v[names[k], "total"])
             printf "  %-50s %7d %9.2f %9.2f   (%d failed)\n", labels[k], t, t / bare, t / tuned, failed[names[k]]
         }
-        split("extracted player_files statistics_begun page_ready ruffle_ready movie_loaded first_fscommand total", order, " ")
-        split("package extracted|web view created|statistics request begun|player page ran|Ruffle instance ready|movie data in|first fscommand logged|first fscommand on stdout", label, "|")
-        printf "\nthe viewer by stage (median ms since the start):   %9s %9s\n", "small", "large"
-        for (k = 1; k <= 8; k++) if (("small", order[k]) in seen)
-            printf "  %-48s %9.0f %9.0f\n", label[k], median(v["small", order[k]]), median(v["large", order[k]])
+        split("player_files extracted statistics_begun page_ready ruffle_ready movie_loaded first_fscommand total", order, " ")
+        split("web view begun|package extracted|statistics request begun|player page ran|Ruffle instance ready|movie data in|first fscommand logged|first fscommand on stdout", label, "|")
+        printf "\nthe viewer by stage (median ms since the start):"
+        split("small large before", viewers, " ")
+        for (m = 1; m <= 3; m++) if ((viewers[m], "total") in seen) printf " %9s", viewers[m]
+        printf "\n"
+        for (k = 1; k <= 8; k++) if (("small", order[k]) in seen) {
+            printf "  %-46s", label[k]
+            for (m = 1; m <= 3; m++) if ((viewers[m], "total") in seen)
+                printf " %9s", ((viewers[m], order[k]) in seen) ? sprintf("%.0f", median(v[viewers[m], order[k]])) : "-"
+            printf "\n"
+        }
     }'

@@ -76,7 +76,14 @@
     // register their callbacks; null while no movie was asked for.
     let movieRunning = null;
 
-    const nextFrame = () => new Promise((resolve) => requestAnimationFrame(() => resolve()));
+    // A hidden page gets no animation frames; Ruffle then runs the movie from
+    // a timer at its frame rate.
+    const nextFrame = () => new Promise((resolve) => {
+        requestAnimationFrame(() => resolve());
+        if (document.hidden) {
+            setTimeout(resolve, 100);
+        }
+    });
 
     function load(url) {
         const loaded = new Promise((resolve) =>
@@ -99,6 +106,13 @@
                 // Relative addresses in the movie resolve against its own folder.
                 await player.ruffle().load({ url, base: url.replace(/[^/]*$/, "") });
                 tell("mark", "ruffle");
+                // Ruffle moves a movie to its timer when the page turns hidden;
+                // in a page that was hidden from the start (the window
+                // minimised or covered while the movie loaded) it would wait
+                // for frames that never come.
+                if (document.hidden) {
+                    document.dispatchEvent(new Event("visibilitychange"));
+                }
                 await loaded;
                 tell("mark", "movie");
                 await nextFrame();

@@ -323,8 +323,10 @@ private:
 
 } // namespace
 
+bool GtkWindowSystem::OpenDisplay() { return gtk_init_check(nullptr, nullptr); }
+
 std::unique_ptr<GtkWindowSystem> GtkWindowSystem::Open(PlayerFactory makePlayer) {
-    if (!gtk_init_check(nullptr, nullptr)) {
+    if (!OpenDisplay()) {
         return nullptr;
     }
     return std::unique_ptr<GtkWindowSystem>(new GtkWindowSystem(std::move(makePlayer)));

@@ -20,6 +20,9 @@ public:
     // Opens the display; null when there is none. Windows get their players
     // from `makePlayer`; without one they have none.
     static std::unique_ptr<GtkWindowSystem> Open(PlayerFactory makePlayer = {});
+    // Opens the display only, for what must exist before the window system
+    // (Open opens it too); false when there is none.
+    static bool OpenDisplay();
 
     std::unique_ptr<WindowPeer> CreateWindow(WindowEvents& events) override;
     Rect DesktopRect() const override;
