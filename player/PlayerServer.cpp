@@ -78,8 +78,9 @@ bool AnswerFromFile(WebKitURISchemeRequest* request, const std::string& path, co
 }
 
 // Built-in files being unpacked on a worker thread, and the requests waiting
-// for them. Only the user-interface thread touches this; the files stay
-// unpacked for the process's life, as a reloaded page asks for them again.
+// for them. Only the user-interface thread touches this. A file is kept only
+// until it was delivered: the web engine holds its own copy, and a reloaded
+// page, which asks again, gets it unpacked anew.
 struct Unpacked {
     GBytes* bytes = nullptr;
     bool ready = false;
@@ -106,7 +107,12 @@ void Unpack(const std::string& resource) {
             }
             g_object_unref(request);
         }
-        file.waiting.clear();
+        if (!file.waiting.empty()) {
+            if (file.bytes) {
+                g_bytes_unref(file.bytes);
+            }
+            UnpackedFiles().erase(static_cast<const char*>(g_task_get_task_data(G_TASK(result))));
+        }
     }, nullptr);
     g_task_set_task_data(task, g_strdup(resource.c_str()), g_free);
     g_task_run_in_thread(task, +[](GTask* self, gpointer, gpointer path, GCancellable*) {
@@ -153,6 +159,8 @@ void PlayerServer::Serve(WebKitURISchemeRequest* request) const {
             unpacked->second.waiting.emplace_back(WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request)), file->mimeType);
         } else if (unpacked->second.bytes) {
             Answer(request, unpacked->second.bytes, file->mimeType);
+            g_bytes_unref(unpacked->second.bytes);
+            UnpackedFiles().erase(unpacked);
         } else {
             Answer404(request);
         }

@@ -127,6 +127,45 @@
         player.ruffle().resume();
     }
 
+    // A movie that has made no sound for a while rests while the page is
+    // hidden: Ruffle pauses it (frames, timers and its sound output stop) and
+    // it goes on where it was when the page shows again. A movie that plays
+    // sound, music above all, keeps running unseen, as in a minimised window of
+    // the original player. Calls from the host are answered either way.
+    const kQuietBeforeRest = 2000; // ms
+    let lastSound = performance.now();
+    let resting = false;
+    const isAudible = (buffer) => {
+        for (let channel = 0; channel < buffer.numberOfChannels; channel++) {
+            if (buffer.getChannelData(channel).some((sample) => sample > 1e-4 || sample < -1e-4)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    // Ruffle plays its mixed sound as a chain of short buffers.
+    const startSource = AudioBufferSourceNode.prototype.start;
+    AudioBufferSourceNode.prototype.start = function (...args) {
+        if (this.buffer && isAudible(this.buffer)) {
+            lastSound = performance.now();
+        }
+        return startSource.apply(this, args);
+    };
+    function restWhileHidden() {
+        if (!document.hidden) {
+            if (resting) {
+                resting = false;
+                play();
+            }
+        } else if (!resting && movieRunning && player.ruffle().isPlaying &&
+                   performance.now() - lastSound > kQuietBeforeRest) {
+            resting = true;
+            player.ruffle().suspend();
+        }
+    }
+    document.addEventListener("visibilitychange", restWhileHidden);
+    setInterval(restWhileHidden, 1000);
+
     const kEntities = { "&lt;": "<", "&gt;": ">", "&amp;": "&", "&quot;": "\"", "&apos;": "'" };
     const unescapeXml = (text) => text.replace(/&(lt|gt|amp|quot|apos);/g, (e) => kEntities[e]);
     const escapeXml = (text) => text.replace(/[&<>"']/g, (c) =>

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A magazine minimised before its movie started: the movie starts all the
 # same, runs its first frame and answers the viewer's calls while nobody
-# sees it. Usage: hidden-start.sh KEST PROBE_SWF
+# sees it; left minimised, the silent movie rests, and restored it answers
+# keys again. Usage: hidden-start.sh KEST PROBE_SWF
 set -euo pipefail
 kest=$1 movie=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,7 +25,11 @@ xdotool windowminimize "$window"
 wait_for "command: probe_started | args: "
 wait_for "command: probe_echo | args: bg|"
 xprop -id "$window" WM_STATE | grep -q "window state: Iconic" || fail "the window was not minimised"
+sleep 3.5
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowmap --sync "$window"
+xdotool key Right
+wait_for "command: probe_echo | args: turn_next"
 grep -q "did not answer" "$errors" && fail "a call went unanswered"
 kill -TERM "$viewer"
 wait "$viewer" || true
-echo "hidden start: the movie started and answered while minimised"
+echo "hidden start: the movie started and answered while minimised, and again once restored"
