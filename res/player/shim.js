@@ -75,6 +75,9 @@
     // Settles once the current movie has run its first frame, where movies
     // register their callbacks; null while no movie was asked for.
     let movieRunning = null;
+    // Since when the current movie has run and made no sound; null before
+    // its first frame.
+    let quietSince = null;
 
     // A hidden page gets no animation frames; Ruffle then runs the movie from
     // a timer at its frame rate.
@@ -88,6 +91,7 @@
     function load(url) {
         const loaded = new Promise((resolve) =>
             player.addEventListener("loadeddata", resolve, { once: true }));
+        quietSince = null;
         movieRunning = (async () => {
             // A movie that is not there never loads; calls must not wait for it.
             if (url.startsWith(location.href.replace(/[^/]*$/, ""))) {
@@ -117,6 +121,7 @@
                 tell("mark", "movie");
                 await nextFrame();
                 await nextFrame();
+                quietSince = performance.now();
             } catch (error) {
                 tell("mark", "failed", String(error));
             }
@@ -133,7 +138,6 @@
     // sound, music above all, keeps running unseen, as in a minimised window of
     // the original player. Calls from the host are answered either way.
     const kQuietBeforeRest = 2000; // ms
-    let lastSound = performance.now();
     let resting = false;
     const isAudible = (buffer) => {
         for (let channel = 0; channel < buffer.numberOfChannels; channel++) {
@@ -143,22 +147,25 @@
         }
         return false;
     };
-    // Ruffle plays its mixed sound as a chain of short buffers.
-    const startSource = AudioBufferSourceNode.prototype.start;
-    AudioBufferSourceNode.prototype.start = function (...args) {
-        if (this.buffer && isAudible(this.buffer)) {
-            lastSound = performance.now();
-        }
-        return startSource.apply(this, args);
-    };
+    // Ruffle plays its mixed sound as a chain of short buffers. (An engine
+    // built without web audio plays none: its movies always rest.)
+    if (window.AudioBufferSourceNode) {
+        const startSource = AudioBufferSourceNode.prototype.start;
+        AudioBufferSourceNode.prototype.start = function (...args) {
+            if (quietSince !== null && this.buffer && isAudible(this.buffer)) {
+                quietSince = performance.now();
+            }
+            return startSource.apply(this, args);
+        };
+    }
     function restWhileHidden() {
         if (!document.hidden) {
             if (resting) {
                 resting = false;
                 play();
             }
-        } else if (!resting && movieRunning && player.ruffle().isPlaying &&
-                   performance.now() - lastSound > kQuietBeforeRest) {
+        } else if (!resting && quietSince !== null && player.ruffle().isPlaying &&
+                   performance.now() - quietSince > kQuietBeforeRest) {
             resting = true;
             player.ruffle().suspend();
         }
