@@ -3,7 +3,7 @@
 # processes, over 10 s) and memory (resident and private MiB) of the packed
 # probe movie and the demo magazine in a normal window, minimised, restored,
 # fully covered and on another workspace, beside a bare WebKitGTK host that
-# runs the same Ruffle on the same movie (bench/rest/BareHost.cpp), on a
+# runs the same Ruffle on the same movie (bench/BareHost.cpp), on a
 # private Xvfb. Each program runs REST_ROUNDS times (default 2), the viewer
 # and the bare host taking turns; the table holds the medians.
 set -euo pipefail
