@@ -2,6 +2,7 @@
 
 #include "markup/MarkupDoc.h"
 #include "platform/FileSystem.h"
+#include "viewer/BookSettings.h"
 
 #include <cctype>
 #include <cstring>
@@ -10,7 +11,6 @@ namespace app {
 
 namespace {
 
-constexpr char kManifestName[] = "kest.xml";
 // The first bytes of an uncompressed, zlib- and LZMA-compressed Flash movie.
 constexpr const char* kMovieSignatures[] = {"FWS", "CWS", "ZWS"};
 
@@ -41,19 +41,19 @@ std::string MovieProblem(const std::string& folder, const std::string& entrance)
 } // namespace
 
 std::vector<std::string> CheckMagazineFolder(const std::string& folder) {
-    const std::string manifestPath = folder + platform::kPathSeparator + kManifestName;
+    const std::string manifestPath = folder + platform::kPathSeparator + viewer::kManifestName;
     std::string text;
     std::string reason;
     if (!markup::MarkupDoc::ReadTextFile(manifestPath.c_str(), text, &reason)) {
-        return {std::string(kManifestName) + " cannot be read: " + reason};
+        return {std::string(viewer::kManifestName) + " cannot be read: " + reason};
     }
     std::vector<std::string> problems;
     markup::MarkupDoc manifest;
     if (!manifest.SetText(std::move(text))) {
-        problems.push_back(std::string(kManifestName) + ": " + manifest.ResultText());
+        problems.push_back(std::string(viewer::kManifestName) + ": " + manifest.ResultText());
     }
     if (!manifest.FindElement("Book")) {
-        problems.push_back(std::string(kManifestName) + " has no Book element");
+        problems.push_back(std::string(viewer::kManifestName) + " has no Book element");
         return problems;
     }
     const std::string entrance = manifest.GetAttribute("entrance");

@@ -28,7 +28,6 @@ constexpr int kExitDamaged = 1;
 constexpr int kExitPlayerFailed = 1;
 constexpr char kPackageErrorText[] = "杂志包错误！";
 constexpr char kMessageCaption[] = "提示";
-constexpr char kManifestName[] = "kest.xml";
 
 // The package error, with what caused it, on standard error and in the box.
 void ShowPackageError(const std::string& reason) {
@@ -37,7 +36,7 @@ void ShowPackageError(const std::string& reason) {
 }
 
 std::string ManifestPath(const std::string& folder) {
-    return folder + platform::kPathSeparator + kManifestName;
+    return folder + platform::kPathSeparator + viewer::kManifestName;
 }
 
 } // namespace
@@ -126,7 +125,7 @@ void ViewerApp::ReportNoDisplay() {
 }
 
 std::unique_ptr<player::WebKitPlayer> ViewerApp::StartPlayer() {
-    return std::make_unique<player::WebKitPlayer>(player::PlayerFolderFromEnvironment(), PlayerFailed());
+    return std::make_unique<player::WebKitPlayer>(playerFolder, PlayerFailed());
 }
 
 // A player that cannot start the movie has told the reader; the window
@@ -146,7 +145,7 @@ void ViewerApp::RunWindow(std::unique_ptr<player::WebKitPlayer> player) {
         return;
     }
     const auto windowSystem = ui::GtkWindowSystem::Open(
-        player::WebKitPlayers(player::PlayerFolderFromEnvironment(), PlayerFailed(), std::move(player)));
+        player::WebKitPlayers(playerFolder, PlayerFailed(), std::move(player)));
     if (!windowSystem) {
         ReportNoDisplay();
         return;

@@ -6,12 +6,15 @@
 #include "app/TerminationSignals.h"
 #include "markup/MarkupDoc.h"
 #include "package/PackageReader.h"
-#include "player/WebKitPlayer.h"
+#include "player/PlayerFiles.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 
+namespace player {
+class WebKitPlayer;
+}
 namespace viewer {
 class ViewerDialog;
 }
@@ -56,6 +59,8 @@ private:
 
     std::string executablePath;
     std::string magazinePath;
+    // Where the players' files come from (KEST_PLAYER_DIR; empty: built in).
+    const std::string playerFolder = player::PlayerFolderFromEnvironment();
     TerminationSignals& terminationSignals;
     int exitStatus = 0;
     viewer::ViewerDialog* shownDialog = nullptr;

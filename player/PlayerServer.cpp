@@ -91,12 +91,21 @@ std::map<std::string, Unpacked>& UnpackedFiles() {
     return *files;
 }
 
+// Lets go of a file that was delivered.
+void Forget(std::map<std::string, Unpacked>::iterator file) {
+    if (file->second.bytes) {
+        g_bytes_unref(file->second.bytes);
+    }
+    UnpackedFiles().erase(file);
+}
+
 void Unpack(const std::string& resource) {
     if (!UnpackedFiles().try_emplace(resource).second) {
         return;
     }
     GTask* task = g_task_new(nullptr, nullptr, +[](GObject*, GAsyncResult* result, gpointer) {
-        Unpacked& file = UnpackedFiles()[static_cast<const char*>(g_task_get_task_data(G_TASK(result)))];
+        const auto entry = UnpackedFiles().find(static_cast<const char*>(g_task_get_task_data(G_TASK(result))));
+        Unpacked& file = entry->second;
         file.bytes = static_cast<GBytes*>(g_task_propagate_pointer(G_TASK(result), nullptr));
         file.ready = true;
         for (const auto& [request, mimeType] : file.waiting) {
@@ -108,10 +117,7 @@ void Unpack(const std::string& resource) {
             g_object_unref(request);
         }
         if (!file.waiting.empty()) {
-            if (file.bytes) {
-                g_bytes_unref(file.bytes);
-            }
-            UnpackedFiles().erase(static_cast<const char*>(g_task_get_task_data(G_TASK(result))));
+            Forget(entry);
         }
     }, nullptr);
     g_task_set_task_data(task, g_strdup(resource.c_str()), g_free);
@@ -159,8 +165,7 @@ void PlayerServer::Serve(WebKitURISchemeRequest* request) const {
             unpacked->second.waiting.emplace_back(WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request)), file->mimeType);
         } else if (unpacked->second.bytes) {
             Answer(request, unpacked->second.bytes, file->mimeType);
-            g_bytes_unref(unpacked->second.bytes);
-            UnpackedFiles().erase(unpacked);
+            Forget(unpacked);
         } else {
             Answer404(request);
         }

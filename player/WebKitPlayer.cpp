@@ -176,12 +176,7 @@ void WebKitPlayer::ConnectView() {
 void WebKitPlayer::Restart(const std::string& why) {
     std::fprintf(stderr, "kest: starting the movie again: %s\n", why.c_str());
     pageReady = false;
-    for (auto& [body, arguments] : waitingScripts) {
-        if (arguments) {
-            g_variant_unref(arguments);
-        }
-    }
-    waitingScripts.clear();
+    DropWaitingScripts();
     if (movieUrl) {
         GVariant* arguments = Arguments("url", *movieUrl);
         RunScript("kest.load(url);", arguments);
@@ -211,11 +206,7 @@ WebKitPlayer::~WebKitPlayer() {
     }
     g_cancellable_cancel(cancellable);
     g_object_unref(cancellable);
-    for (auto& [body, arguments] : waitingScripts) {
-        if (arguments) {
-            g_variant_unref(arguments);
-        }
-    }
+    DropWaitingScripts();
     if (window) {
         g_signal_handlers_disconnect_by_data(window, this);
         g_object_remove_weak_pointer(G_OBJECT(window), reinterpret_cast<gpointer*>(&window));
@@ -372,6 +363,15 @@ void WebKitPlayer::DeliverFsCommands() {
         }
     }
     delivering = false;
+}
+
+void WebKitPlayer::DropWaitingScripts() {
+    for (auto& [body, arguments] : waitingScripts) {
+        if (arguments) {
+            g_variant_unref(arguments);
+        }
+    }
+    waitingScripts.clear();
 }
 
 void WebKitPlayer::RunScript(const char* body, GVariant* arguments) {

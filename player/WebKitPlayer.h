@@ -86,6 +86,7 @@ private:
     // Runs `body` in the page (with its named arguments) once the page is
     // ready; scripts run in the order they were asked for.
     void RunScript(const char* body, GVariant* arguments);
+    void DropWaitingScripts();
     void DeliverFsCommands();
     // Follows the window that holds the view: while it is fully covered or on
     // another workspace the view is unmapped, so that the engine hides the

@@ -8,6 +8,9 @@
 
 namespace viewer {
 
+// The manifest's name in a magazine's folder.
+inline constexpr char kManifestName[] = "kest.xml";
+
 struct BookSettings {
     std::string entrance; // path of the entrance movie below the content folder
     int width = 0;
