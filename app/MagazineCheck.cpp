@@ -1,6 +1,7 @@
 #include "app/MagazineCheck.h"
 
 #include "markup/MarkupDoc.h"
+#include "package/PackagePaths.h"
 #include "platform/FileSystem.h"
 #include "viewer/BookSettings.h"
 
@@ -23,7 +24,7 @@ bool IsNumber(const std::string& text) {
 }
 
 std::string MovieProblem(const std::string& folder, const std::string& entrance) {
-    const std::string path = folder + platform::kPathSeparator + entrance;
+    const std::string path = package::JoinPath(folder, entrance);
     platform::FileStream movie;
     if (!platform::FileExists(path.c_str()) || !movie.Open(path.c_str(), "rb")) {
         return "the entrance movie " + entrance + " is not in the folder";
@@ -41,7 +42,7 @@ std::string MovieProblem(const std::string& folder, const std::string& entrance)
 } // namespace
 
 std::vector<std::string> CheckMagazineFolder(const std::string& folder) {
-    const std::string manifestPath = folder + platform::kPathSeparator + viewer::kManifestName;
+    const std::string manifestPath = package::JoinPath(folder, viewer::kManifestName);
     std::string text;
     std::string reason;
     if (!markup::MarkupDoc::ReadTextFile(manifestPath.c_str(), text, &reason)) {
