@@ -1,6 +1,8 @@
 #include "player/PlayerServer.h"
 
 #include "platform/StartupLog.h"
+#include "player/CodePageText.h"
+#include "player/GenericFontNames.h"
 
 #include <webkit2/webkit2.h>
 
@@ -49,7 +51,25 @@ void Answer(WebKitURISchemeRequest* request, GBytes* body, const char* mimeType)
 // Files too large to hold are streamed.
 constexpr std::uintmax_t kMaxFileInMemory = 64 << 20;
 
-bool AnswerFromFile(WebKitURISchemeRequest* request, const std::string& path, const char* mimeType) {
+// What a movie of the original platform expects of a content file that the
+// player would read otherwise: its generic device fonts drawn in the system's
+// fonts, its code page 936 text as the Chinese it is.
+std::optional<std::string> Adapted(const std::string& path, std::string_view contents) {
+    if (IsTextFileName(path)) {
+        return Cp936TextAsUtf8(contents);
+    }
+    return RespellGenericFontNames(contents);
+}
+
+GBytes* TakeString(std::string text) {
+    auto* owned = new std::string(std::move(text));
+    return g_bytes_new_with_free_func(owned->data(), owned->size(),
+                                      +[](gpointer data) { delete static_cast<std::string*>(data); }, owned);
+}
+
+bool AnswerFromFile(WebKitURISchemeRequest* request, const ServedFile& file) {
+    const std::string& path = file.path;
+    const char* mimeType = file.mimeType;
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (error) {
@@ -62,6 +82,12 @@ bool AnswerFromFile(WebKitURISchemeRequest* request, const std::string& path, co
             return false;
         }
         GBytes* body = g_bytes_new_take(contents, length);
+        if (!file.playerFile) {
+            if (auto adapted = Adapted(path, std::string_view(contents, length))) {
+                g_bytes_unref(body);
+                body = TakeString(std::move(*adapted));
+            }
+        }
         Answer(request, body, mimeType);
         g_bytes_unref(body);
         return true;
@@ -155,7 +181,7 @@ void PlayerServer::Serve(WebKitURISchemeRequest* request) const {
         return;
     }
     if (!file->embedded) {
-        if (!AnswerFromFile(request, file->path, file->mimeType)) {
+        if (!AnswerFromFile(request, *file)) {
             Answer404(request);
         }
         return;

@@ -1,0 +1,80 @@
+// What movies of the original platform get of their files: generic device
+// font names respelt, code page 936 text as UTF-8.
+#include "player/CodePageText.h"
+#include "player/GenericFontNames.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <string>
+
+namespace {
+
+using namespace player;
+
+std::string Header(char signature, size_t length) {
+    std::string header = {signature, 'W', 'S', 10};
+    for (int i = 0; i < 4; ++i) {
+        header += static_cast<char>(length >> (8 * i) & 0xFF);
+    }
+    return header;
+}
+
+std::string Compressed(const std::string& body) {
+    uLongf size = compressBound(body.size());
+    std::string packed(size, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(body.data()),
+             body.size());
+    packed.resize(size);
+    return Header('C', 8 + body.size()) + packed;
+}
+
+// Every way a movie holds a generic name is respelt; names that merely
+// contain one are not.
+const std::string kBody = std::string("push\0_sans\0font\x06_serif\0abc\x0b_typewriter html face=\"_sans\" "
+                                      "my_sans\0_sansserif\0",
+                                      79);
+const std::string kRespelt = std::string("push\0_Sans\0font\x06_Serif\0abc\x0b_Typewriter html face=\"_Sans\" "
+                                         "my_sans\0_sansserif\0",
+                                         79);
+
+TEST(GenericFontNamesTest, RespellsWholeNamesInPlainAndCompressedMovies) {
+    EXPECT_EQ(RespellGenericFontNames(Header('F', 8 + kBody.size()) + kBody),
+              Header('F', 8 + kBody.size()) + kRespelt);
+    EXPECT_EQ(RespellGenericFontNames(Compressed(kBody)), Header('F', 8 + kBody.size()) + kRespelt);
+}
+
+TEST(GenericFontNamesTest, LeavesOtherFilesAndDamagedMoviesAlone) {
+    EXPECT_FALSE(RespellGenericFontNames(Header('F', 20) + "no generic names"));
+    EXPECT_FALSE(RespellGenericFontNames("GIF89a_sans"));
+    EXPECT_FALSE(RespellGenericFontNames(Header('Z', 20) + std::string("\0_sans\0", 7)));
+    EXPECT_FALSE(RespellGenericFontNames(Header('C', 8 + kBody.size()) + "not zlib data"));
+    EXPECT_FALSE(RespellGenericFontNames(Header('C', kMaxRespeltMovie + 1) + Compressed(kBody).substr(8)));
+    EXPECT_FALSE(RespellGenericFontNames("CWS"));
+    // A movie cut short plays as far as it goes, so it is respelt as far.
+    const std::string packed = Compressed(kBody + std::string(4000, 'x'));
+    const auto cut = RespellGenericFontNames(packed.substr(0, packed.size() - 8));
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->substr(8, kRespelt.size()), kRespelt);
+}
+
+TEST(CodePageTextTest, ServesGbkTextAsMarkedUtf8) {
+    EXPECT_EQ(Cp936TextAsUtf8("title=\xD6\xD0\xCE\xC4"), "\xEF\xBB\xBFtitle=中文");
+    EXPECT_EQ(Cp936TextAsUtf8("<a>\xD6\xD0</a>&x=%D6%D0"), "\xEF\xBB\xBF<a>中</a>&x=%E4%B8%AD");
+    // Escaped GBK in ASCII text: converted, and no mark to trip a variable name.
+    EXPECT_EQ(Cp936TextAsUtf8("title=%D6%D0%ce%c4&n=1%20"), "title=%E4%B8%AD%E6%96%87&n=1%20");
+}
+
+TEST(CodePageTextTest, LeavesUtf8MarkedAndBinaryContentAlone) {
+    EXPECT_FALSE(Cp936TextAsUtf8("plain ASCII, 100%"));
+    EXPECT_FALSE(Cp936TextAsUtf8("已是 UTF-8 %E4%B8%AD"));
+    EXPECT_FALSE(Cp936TextAsUtf8("\xEF\xBB\xBF\xD6\xD0"));
+    EXPECT_FALSE(Cp936TextAsUtf8("\xFF\xFEh\0i\0"));
+    EXPECT_FALSE(Cp936TextAsUtf8("\x80\xFF\x01 no GBK"));
+    EXPECT_TRUE(IsTextFileName("data/NEWS.TXT"));
+    EXPECT_TRUE(IsTextFileName("menu.xml"));
+    EXPECT_FALSE(IsTextFileName("cover.jpg"));
+    EXPECT_FALSE(IsTextFileName("notes.txt/cover"));
+}
+
+} // namespace
