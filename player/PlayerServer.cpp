@@ -27,12 +27,22 @@ void Answer404(WebKitURISchemeRequest* request) {
     g_object_unref(empty);
 }
 
+// The page runs our scripts and Ruffle's WebAssembly, and reaches nothing
+// but our own files: no script a movie hands the page (eval, a function
+// text, a "javascript:" link) runs, and nothing is sent to another server.
+constexpr const char* kPagePolicy = "default-src kest://player blob: data:; "
+                                    "script-src kest://player 'wasm-unsafe-eval'; "
+                                    "style-src kest://player 'unsafe-inline'";
+
 void Answer(WebKitURISchemeRequest* request, GInputStream* stream, gint64 size, const char* mimeType) {
     WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, size);
     webkit_uri_scheme_response_set_content_type(response, mimeType);
     // The type must also be a header: streaming compilation checks it there.
     SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
     soup_message_headers_replace(headers, "Content-Type", mimeType);
+    if (g_str_equal(webkit_uri_scheme_request_get_path(request), "/page.html")) {
+        soup_message_headers_replace(headers, "Content-Security-Policy", kPagePolicy);
+    }
     webkit_uri_scheme_response_set_http_headers(response, headers);
     webkit_uri_scheme_request_finish_with_response(request, response);
     g_object_unref(response);

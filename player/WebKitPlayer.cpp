@@ -1,6 +1,7 @@
 #include "player/WebKitPlayer.h"
 
 #include "platform/StartupLog.h"
+#include "player/Links.h"
 #include "ui/gtk/MessageBox.h"
 
 #include <gtk/gtk.h>
@@ -64,6 +65,32 @@ struct PendingCall {
     std::string answer;
 };
 
+constexpr const char* kEngineSetting = "JSC_useOMGJIT";
+// Whether the engine setting is ours, not the user's: the reader's browser,
+// which a link starts, must not inherit it.
+bool engineSettingIsOurs = false;
+
+// Opens a movie's link with the desktop's default handler for its scheme.
+void OpenLink(GtkWidget* widget, const std::string& uri) {
+    GdkAppLaunchContext* launch = gdk_display_get_app_launch_context(gtk_widget_get_display(widget));
+    if (engineSettingIsOurs) {
+        g_app_launch_context_unsetenv(G_APP_LAUNCH_CONTEXT(launch), kEngineSetting);
+    }
+    g_app_info_launch_default_for_uri_async(
+        uri.c_str(), G_APP_LAUNCH_CONTEXT(launch), nullptr,
+        +[](GObject*, GAsyncResult* result, gpointer data) {
+            const std::unique_ptr<std::string> link(static_cast<std::string*>(data));
+            GError* error = nullptr;
+            if (!g_app_info_launch_default_for_uri_finish(result, &error)) {
+                std::fprintf(stderr, "kest: the movie's link %s could not be opened: %s\n",
+                             PrintableUri(*link).c_str(), error->message);
+                g_error_free(error);
+            }
+        },
+        new std::string(uri));
+    g_object_unref(launch);
+}
+
 } // namespace
 
 void PrepareProcess() {
@@ -71,7 +98,8 @@ void PrepareProcess() {
     // threads that, on a small machine, take the cores the start-up needs:
     // measured, it doubles the player's start. The web process inherits this;
     // a value set by the user is kept.
-    setenv("JSC_useOMGJIT", "false", 0);
+    engineSettingIsOurs = std::getenv(kEngineSetting) == nullptr;
+    setenv(kEngineSetting, "false", 0);
 }
 
 WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder,
@@ -170,12 +198,49 @@ void WebKitPlayer::ConnectView() {
                          return FALSE;
                      }),
                      this);
+    g_signal_connect(view, "decide-policy", G_CALLBACK(DecidePolicy), this);
+    // A new window would be a page that is not ours; links go to the desktop.
+    g_signal_connect(view, "create", G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction*) -> GtkWidget* {
+                         return nullptr;
+                     }),
+                     nullptr);
     gtk_widget_set_can_focus(GTK_WIDGET(view), TRUE);
+}
+
+int WebKitPlayer::DecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, int type, void* data) {
+    if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
+        return FALSE; // responses to what the page may load
+    }
+    auto* self = static_cast<WebKitPlayer*>(data);
+    WebKitNavigationAction* action =
+        webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    const std::string uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    const Navigation navigation = ClassifyNavigation(uri);
+    if (navigation == Navigation::PlayerPage && type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
+        webkit_policy_decision_use(decision);
+        return TRUE;
+    }
+    webkit_policy_decision_ignore(decision);
+    self->FollowLink(uri);
+    return TRUE;
+}
+
+void WebKitPlayer::FollowLink(const std::string& uri) {
+    if (ClassifyNavigation(uri) != Navigation::Link) {
+        std::fprintf(stderr, "kest: the movie's link %s is not opened: only http, https and mailto links open\n",
+                     PrintableUri(uri).c_str());
+    } else if (!links.Allow(LinkThrottle::Clock::now())) {
+        std::fprintf(stderr, "kest: the movie's link %s is not opened: another opened less than a second ago\n",
+                     PrintableUri(uri).c_str());
+    } else {
+        OpenLink(GTK_WIDGET(view), uri);
+    }
 }
 
 void WebKitPlayer::Restart(const std::string& why) {
     std::fprintf(stderr, "kest: starting the movie again: %s\n", why.c_str());
     pageReady = false;
+    startupOver = false;
     DropWaitingScripts();
     if (movieUrl) {
         GVariant* arguments = Arguments("url", *movieUrl);
@@ -295,17 +360,27 @@ void WebKitPlayer::ServeRequest(WebKitURISchemeRequest* request, void* self) {
 }
 
 void WebKitPlayer::ReceiveMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
-                                  void* self) {
+                                  void* data) {
+    auto* self = static_cast<WebKitPlayer*>(data);
+    // Only our page speaks to the host.
+    const char* page = webkit_web_view_get_uri(self->view);
     JSCValue* message = webkit_javascript_result_get_js_value(result);
-    if (jsc_value_is_array(message)) {
-        static_cast<WebKitPlayer*>(self)->OnMessage(StringAt(message, 0), StringAt(message, 1),
-                                                    StringAt(message, 2));
+    if (page != nullptr && ClassifyNavigation(page) == Navigation::PlayerPage && jsc_value_is_array(message)) {
+        self->OnMessage(StringAt(message, 0), StringAt(message, 1), StringAt(message, 2));
     }
 }
 
 void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
                              const std::string& second) {
-    if (kind == "fscommand") {
+    // Once the movie runs, what the page says about its start is no longer
+    // taken: only the movie's commands and links are, whatever else a
+    // script sends.
+    if (startupOver && kind != "fscommand" && kind != "link") {
+        return;
+    }
+    if (kind == "link") {
+        FollowLink(first);
+    } else if (kind == "fscommand") {
         if (!milestones.firstFsCommand) {
             milestones.firstFsCommand = Clock::now();
             platform::LogStartup("first fscommand");
@@ -336,10 +411,12 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
     } else if (kind == "mark" && first == "movie") {
         milestones.movieLoaded = Clock::now();
         platform::LogStartup("movie loaded");
+        startupOver = true;
         watchdog.Satisfied();
     } else if (kind == "mark" && first == "missing") {
         // The player works; the movie is not there, which the viewer tells.
-        std::fprintf(stderr, "kest: the player could not load the movie: %s\n", second.c_str());
+        std::fprintf(stderr, "kest: the player could not load the movie: %s\n", PrintableUri(second).c_str());
+        startupOver = true;
         watchdog.Satisfied();
     } else if (kind == "mark" && first == "failed") {
         watchdog.Failed("Ruffle did not start it (" + second + ")");

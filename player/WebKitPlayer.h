@@ -2,6 +2,7 @@
 // everything from the player's own URI scheme.
 #pragma once
 
+#include "player/Links.h"
 #include "player/PlayerFiles.h"
 #include "player/PlayerServer.h"
 #include "player/PlayerWatchdog.h"
@@ -23,6 +24,7 @@ typedef struct _WebKitWebView WebKitWebView;
 typedef struct _WebKitURISchemeRequest WebKitURISchemeRequest;
 typedef struct _WebKitJavascriptResult WebKitJavascriptResult;
 typedef struct _WebKitUserContentManager WebKitUserContentManager;
+typedef struct _WebKitPolicyDecision WebKitPolicyDecision;
 typedef struct _GVariant GVariant;
 typedef union _GdkEvent GdkEvent;
 
@@ -82,6 +84,10 @@ private:
     void Restart(const std::string& why);
     void GiveUp(const std::string& why);
     static void ReceiveMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, void* self);
+    // Keeps the view on our page; links go to the desktop (see Links.h).
+    static int DecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, int type, void* self);
+    // Opens a movie's link on the desktop, or says why not.
+    void FollowLink(const std::string& uri);
     void OnMessage(const std::string& kind, const std::string& first, const std::string& second);
     // Runs `body` in the page (with its named arguments) once the page is
     // ready; scripts run in the order they were asked for.
@@ -105,6 +111,8 @@ private:
     WebKitWebView* view = nullptr;
     GCancellable* cancellable = nullptr;
     bool pageReady = false;
+    bool startupOver = false; // the movie runs, or is known to be missing
+    LinkThrottle links;
     std::deque<std::pair<const char*, GVariant*>> waitingScripts;
     ui::FsCommandHandler fsCommand;
     std::deque<std::pair<std::string, std::string>> fsCommands;

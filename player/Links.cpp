@@ -1,0 +1,59 @@
+#include "player/Links.h"
+
+#include "player/PlayerFiles.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace player {
+
+namespace {
+
+constexpr size_t kMaxPrinted = 1024;
+
+std::string LowerScheme(std::string_view uri) {
+    const size_t colon = uri.find(':');
+    std::string scheme(uri.substr(0, colon == std::string_view::npos ? 0 : colon));
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return scheme;
+}
+
+} // namespace
+
+Navigation ClassifyNavigation(std::string_view uri) {
+    if (uri == kPageUrl) {
+        return Navigation::PlayerPage;
+    }
+    const std::string scheme = LowerScheme(uri);
+    if (scheme == "http" || scheme == "https") {
+        return uri.size() > scheme.size() + 3 && uri.substr(scheme.size(), 3) == "://" ? Navigation::Link
+                                                                                        : Navigation::Refused;
+    }
+    return scheme == "mailto" ? Navigation::Link : Navigation::Refused;
+}
+
+bool LinkThrottle::Allow(Clock::time_point now) {
+    if (opened && now - last < kInterval) {
+        return false;
+    }
+    opened = true;
+    last = now;
+    return true;
+}
+
+std::string PrintableUri(std::string_view uri) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string printable;
+    for (const char c : uri.substr(0, kMaxPrinted)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            printable += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        } else {
+            printable += c;
+        }
+    }
+    return uri.size() > kMaxPrinted ? printable + "..." : printable;
+}
+
+} // namespace player
