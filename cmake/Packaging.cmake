@@ -13,6 +13,9 @@ play in Ruffle inside a WebKitGTK view; Ruffle is built into the program.")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Magazines set their Chinese text in the system's fonts, and name Windows
+# fonts that have metric-compatible stand-ins.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-wqy-microhei, fonts-liberation2")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

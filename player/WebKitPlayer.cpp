@@ -2,6 +2,7 @@
 
 #include "platform/StartupLog.h"
 #include "player/Links.h"
+#include "player/SystemFonts.h"
 #include "ui/gtk/MessageBox.h"
 
 #include <gtk/gtk.h>
@@ -112,6 +113,7 @@ WebKitPlayer::WebKitPlayer(const std::string& playerFolder, std::function<void()
     : server(playerFolder), onStartFailed(std::move(startFailed)),
       watchdog([this](const std::string& why) { Restart(why); }, [this](const std::string& why) { GiveUp(why); }) {
     milestones.created = Clock::now();
+    WarnIfNoChineseFont();
     platform::LogStartup(playerFolder.empty() ? "player files in the program" : "player files in " + playerFolder);
     cancellable = g_cancellable_new();
     context = webkit_web_context_new_ephemeral();

@@ -14,8 +14,12 @@ int MessageBox(GtkWindow* owner, const char* text, const char* caption) {
         std::fprintf(stderr, "%s: %s\n", caption, text);
         return kIdOk;
     }
+    // A path in the text may hold bytes of another encoding (a magazine's
+    // code page 936 name); the toolkit draws only UTF-8.
+    gchar* shown = g_utf8_make_valid(text, -1);
     GtkWidget* box = gtk_message_dialog_new(owner, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER,
-                                            GTK_BUTTONS_OK, "%s", text);
+                                            GTK_BUTTONS_OK, "%s", shown);
+    g_free(shown);
     gtk_window_set_title(GTK_WINDOW(box), caption);
     gtk_dialog_run(GTK_DIALOG(box));
     gtk_widget_destroy(box);
