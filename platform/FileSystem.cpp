@@ -196,7 +196,9 @@ bool FileStream::OpenOwnForRewriteIn(const Folder& folder, const char* name) {
     return file != nullptr;
 }
 
-bool FileStream::EmptyFile() { return std::fflush(file) == 0 && ftruncate(fileno(file), 0) == 0; }
+bool FileStream::EmptyFile() {
+    return std::fflush(file) == 0 && ftruncate(fileno(file), 0) == 0;
+}
 
 bool FileStream::Sync() { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
 

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -22,9 +23,9 @@ struct KnownFolder {
 };
 
 constexpr KnownFolder kKnownFolders[] = {
-    {"XDG_DESKTOP_DIR", "Desktop"},     {"XDG_DOCUMENTS_DIR", "Documents"},
-    {"XDG_DOWNLOAD_DIR", "Downloads"},  {"XDG_MUSIC_DIR", "Music"},
-    {"XDG_PICTURES_DIR", "Pictures"},   {"XDG_VIDEOS_DIR", "Videos"},
+    {"XDG_DESKTOP_DIR", "Desktop"},    {"XDG_DOCUMENTS_DIR", "Documents"},
+    {"XDG_DOWNLOAD_DIR", "Downloads"}, {"XDG_MUSIC_DIR", "Music"},
+    {"XDG_PICTURES_DIR", "Pictures"},  {"XDG_VIDEOS_DIR", "Videos"},
 };
 
 std::string HomeFolder() {
@@ -59,7 +60,8 @@ std::optional<std::string> ParseValue(std::string_view value, const std::string&
 std::map<std::string, std::string> ReadUserDirs(const std::string& home) {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const std::string path =
-        (config != nullptr && *config == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+        (config != nullptr && *config == '/' ? std::string(config) : home + "/.config") +
+        "/user-dirs.dirs";
     std::map<std::string, std::string> values;
     FileStream file;
     if (!file.Open(path.c_str(), "rb")) {
@@ -96,7 +98,8 @@ std::string Normal(const std::string& path) {
 
 // True when `folder` is `home` or holds it.
 bool HoldsHome(const std::string& folder, const std::string& home) {
-    return home.starts_with(folder) && (home.size() == folder.size() || folder == "/" || home[folder.size()] == '/');
+    return home.starts_with(folder) &&
+           (home.size() == folder.size() || folder == "/" || home[folder.size()] == '/');
 }
 
 } // namespace

@@ -12,7 +12,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 int32_t LengthAt(std::string_view text, size_t at, Encoding encoding) {
     const auto left = static_cast<int32_t>(std::min<size_t>(text.size() - at, INT32_MAX));
@@ -86,7 +88,8 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b, Encoding encod
             return false;
         }
         if (length == 1 ? AsciiLower(a[at]) != AsciiLower(b[at])
-                        : a.substr(at, static_cast<size_t>(length)) != b.substr(at, static_cast<size_t>(length))) {
+                        : a.substr(at, static_cast<size_t>(length)) !=
+                              b.substr(at, static_cast<size_t>(length))) {
             return false;
         }
         at += static_cast<size_t>(length);
@@ -107,7 +110,8 @@ std::optional<std::string> MatchWindowsPath(const std::string& root, std::string
         }
         std::string name(names[i]);
         if (lastToo || i + 1 < names.size()) {
-            auto entry = MatchEntry(found.empty() ? root : root + kPathSeparator + found, name, encoding);
+            auto entry =
+                MatchEntry(found.empty() ? root : root + kPathSeparator + found, name, encoding);
             if (!entry) {
                 return std::nullopt;
             }
@@ -129,7 +133,8 @@ std::optional<std::string> RegularFileInside(const std::string& root, std::strin
     if (error || !fs::is_regular_file(target, error)) {
         return std::nullopt;
     }
-    const auto [baseEnd, targetAt] = std::mismatch(base.begin(), base.end(), target.begin(), target.end());
+    const auto [baseEnd, targetAt] =
+        std::mismatch(base.begin(), base.end(), target.begin(), target.end());
     if (baseEnd != base.end()) {
         return std::nullopt;
     }
@@ -145,7 +150,8 @@ std::optional<std::string> FindFileInside(const std::string& root,
     }
     for (const Spelling& spelling : spellings) {
         const auto relative = RelativeToRoot(root, spelling.path);
-        const auto matched = relative ? MatchWindowsPath(root, *relative, spelling.encoding) : std::nullopt;
+        const auto matched =
+            relative ? MatchWindowsPath(root, *relative, spelling.encoding) : std::nullopt;
         if (auto found = matched ? RegularFileInside(root, *matched) : std::nullopt) {
             return found;
         }

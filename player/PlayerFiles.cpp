@@ -117,8 +117,9 @@ void PlayerRoutes::SetContentFolder(const std::string& folder) { contentFolder =
 
 std::optional<std::string> PlayerRoutes::PlayerFile(const std::string& subfolder,
                                                     const std::string& relative) const {
-    return playerFolder.empty() ? Embedded(subfolder + relative)
-                                : platform::RegularFileInside(playerFolder + "/" + subfolder, relative);
+    return playerFolder.empty()
+               ? Embedded(subfolder + relative)
+               : platform::RegularFileInside(playerFolder + "/" + subfolder, relative);
 }
 
 std::optional<ServedFile> PlayerRoutes::Resolve(std::string_view uriPath) const {
@@ -138,8 +139,9 @@ std::optional<ServedFile> PlayerRoutes::Resolve(std::string_view uriPath) const 
         const std::string relative = decoded->substr(kContent.size());
         // Movies name files in Unicode; the package keeps the code page's
         // bytes. Either may be spelled as the original platform takes names.
-        found = platform::FindFileInside(contentFolder, {{relative, platform::Encoding::Utf8},
-                                                         {platform::Utf8ToAnsi(relative), platform::Encoding::Cp936}});
+        found = platform::FindFileInside(
+            contentFolder, {{relative, platform::Encoding::Utf8},
+                            {platform::Utf8ToAnsi(relative), platform::Encoding::Cp936}});
     } else if (decoded->starts_with(kRuffle)) {
         found = PlayerFile("ruffle/", decoded->substr(kRuffle.size()));
     } else if (*decoded == "/page.html" || *decoded == "/shim.js") {

@@ -19,7 +19,9 @@ std::string Normal(const std::string& path) {
     return std::filesystem::path(path).lexically_normal().string();
 }
 
-bool IsHidden(std::string_view name) { return name.starts_with('.'); }
+bool IsHidden(std::string_view name) {
+    return name.starts_with('.');
+}
 
 // Desktops run a desktop entry that is opened, whatever its permissions.
 bool IsDesktopEntry(std::string_view name) {
@@ -29,11 +31,15 @@ bool IsDesktopEntry(std::string_view name) {
                                           platform::Encoding::Utf8);
 }
 
-std::string Reason(const char* what, int error) { return std::string(what) + ": " + std::strerror(error); }
+std::string Reason(const char* what, int error) {
+    return std::string(what) + ": " + std::strerror(error);
+}
 
 // Opens `relative` below the folder `place` by the rules above.
-std::string OpenBelow(const std::string& place, const std::string& relative, platform::FileStream& file) {
-    const auto matched = platform::MatchWindowsPath(place, relative, platform::HostStepping(), false);
+std::string OpenBelow(const std::string& place, const std::string& relative,
+                      platform::FileStream& file) {
+    const auto matched =
+        platform::MatchWindowsPath(place, relative, platform::HostStepping(), false);
     if (!matched) {
         return "a folder on the way is missing or has several names differing in letter case";
     }
@@ -42,7 +48,8 @@ std::string OpenBelow(const std::string& place, const std::string& relative, pla
         return Reason("cannot open the folder", errno);
     }
     size_t start = 0;
-    for (size_t slash; (slash = matched->find(platform::kPathSeparator, start)) != std::string::npos;
+    for (size_t slash;
+         (slash = matched->find(platform::kPathSeparator, start)) != std::string::npos;
          start = slash + 1) {
         const std::string name = matched->substr(start, slash - start);
         if (IsHidden(name)) {
@@ -51,8 +58,9 @@ std::string OpenBelow(const std::string& place, const std::string& relative, pla
         auto child = std::make_unique<platform::Folder>();
         if (!child->OpenChild(*folder, name.c_str())) {
             // A link fails as ELOOP, or as ENOTDIR when the folder is asked for.
-            return errno == ELOOP || errno == ENOTDIR ? "a link or a file on the way"
-                                                      : Reason("cannot open a folder on the way", errno);
+            return errno == ELOOP || errno == ENOTDIR
+                       ? "a link or a file on the way"
+                       : Reason("cannot open a folder on the way", errno);
         }
         folder = std::move(child);
     }
@@ -64,9 +72,10 @@ std::string OpenBelow(const std::string& place, const std::string& relative, pla
         return "a desktop entry";
     }
     if (!file.OpenOwnForRewriteIn(*folder, name.c_str())) {
-        return errno == ELOOP   ? "a link"
-               : errno == EPERM ? "not a regular file of the reader's own, with one name, that nobody may run"
-                                : Reason("cannot open", errno);
+        return errno == ELOOP ? "a link"
+               : errno == EPERM
+                   ? "not a regular file of the reader's own, with one name, that nobody may run"
+                   : Reason("cannot open", errno);
     }
     return {};
 }
@@ -75,12 +84,16 @@ std::string OpenBelow(const std::string& place, const std::string& relative, pla
 
 std::string OpenDestination(const std::string& contentFolder, const std::string& path,
                             platform::FileStream& file) {
-    const std::string whole =
-        Normal(path.starts_with(platform::kPathSeparator) ? path
-                                                          : contentFolder + platform::kPathSeparator + path);
+    const std::string whole = Normal(path.starts_with(platform::kPathSeparator)
+                                         ? path
+                                         : contentFolder + platform::kPathSeparator + path);
     std::vector<std::string> places = platform::ReaderFolders();
     places.insert(places.begin(), Normal(contentFolder));
     for (std::string& place : places) {
+        // A content folder without a name must not make the whole disk one.
+        if (place.size() <= 1) {
+            continue;
+        }
         if (!place.ends_with(platform::kPathSeparator)) {
             place += platform::kPathSeparator;
         }

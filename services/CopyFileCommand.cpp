@@ -42,7 +42,7 @@ std::string Logged(const char* path) {
 }
 
 const char* NotCopied(ReplyBuffer& reply, const char* source, const char* destination,
-                   const std::string& reason) {
+                      const std::string& reason) {
     std::fprintf(stderr, "kest: CopyFile %s -> %s not copied: %s\n", Logged(source).c_str(),
                  Logged(destination).c_str(), reason.c_str());
     return SetReply(reply, kReplyCopyFail);

@@ -213,7 +213,8 @@ public:
     Rect DesktopRect() const override {
         GdkDisplay* display = gtk_widget_get_display(window);
         GdkWindow* shown = gtk_widget_get_window(window);
-        GdkMonitor* monitor = shown != nullptr ? gdk_display_get_monitor_at_window(display, shown) : nullptr;
+        GdkMonitor* monitor =
+            shown != nullptr ? gdk_display_get_monitor_at_window(display, shown) : nullptr;
         if (monitor == nullptr) {
             monitor = gdk_display_get_primary_monitor(display);
         }

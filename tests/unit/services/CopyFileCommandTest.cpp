@@ -52,7 +52,8 @@ TEST_F(CopyFileCommandTest, CopiesByteForByteOverAnyExistingFile) {
     EXPECT_EQ(ReadWholeFile(scratch / "b.bin"), "");
 }
 
-TEST_F(CopyFileCommandTest, RelativePathsCountFromTheMagazinesFolderAsTheOriginalPlatformNamesThem) {
+TEST_F(CopyFileCommandTest,
+       RelativePathsCountFromTheMagazinesFolderAsTheOriginalPlatformNamesThem) {
     EXPECT_EQ(Copy("resource\\a.bin|resource\\copy.bin"), "copyfilesuccess");
     EXPECT_EQ(ReadWholeFile(scratch / "resource/copy.bin"), source);
     EXPECT_EQ(Copy("Resource\\A.BIN|RESOURCE/Other.bin"), "copyfilesuccess");
@@ -101,12 +102,14 @@ TEST_F(CopyFileCommandTest, OnlyTheMagazinesFilesGoOnlyToTheReadersFolders) {
     testing::internal::CaptureStderr();
     const std::string up = "../" + std::filesystem::path(home.Path()).filename().string();
     for (const std::string& args : std::vector<std::string>{
-             home / "key|" + pictures + "/key", "key|" + pictures + "/key", up + "/key|a", up + "\\KEY|a",
-          "resource/a.bin|" + home / "profile", "resource/a.bin|" + pictures + "/.hidden/a",
-          "resource/a.bin|" + pictures + "/.a", "resource/a.bin|" + pictures + "/out/profile",
-          "resource/a.bin|" + pictures + "/a.Desktop", "resource/a.bin|" + pictures + "/run.sh",
-          "resource/a.bin|" + pictures + "/Saved", "resource/a.bin|C:\\a.bin", "resource/a.bin|/dev/full",
-          "resource|a.bin", "resource/a.bin|\x1b]0;" + std::string(300, 'x')}) {
+             home / "key|" + pictures + "/key", "key|" + pictures + "/key", up + "/key|a",
+             up + "\\KEY|a", "resource/a.bin|" + home / "profile",
+             "resource/a.bin|" + pictures + "/.hidden/a", "resource/a.bin|" + pictures + "/.a",
+             "resource/a.bin|" + pictures + "/out/profile",
+             "resource/a.bin|" + pictures + "/a.Desktop", "resource/a.bin|" + pictures + "/run.sh",
+             "resource/a.bin|" + pictures + "/Saved", "resource/a.bin|C:\\a.bin",
+             "resource/a.bin|/dev/full", "resource|a.bin",
+             "resource/a.bin|\x1b]0;" + std::string(300, 'x')}) {
         EXPECT_EQ(Copy(args), "copyfilefail") << args;
     }
     const std::string log = testing::internal::GetCapturedStderr();
