@@ -161,22 +161,43 @@ bool FileStream::LinkInto(const Folder& folder, std::string& nameTemplate) {
     });
 }
 
-bool FileStream::OpenOwnForAppend(const char* path) {
-    Close();
-    const int descriptor =
-        open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+namespace {
+
+// `descriptor` as a stream in `mode` if it is a regular file of the caller's
+// own with no other name and none of the `refused` permission bits; closed,
+// errno EPERM, otherwise.
+FILE* OwnStreamOf(int descriptor, const char* mode, mode_t refused = 0) {
     if (descriptor < 0) {
-        return false;
+        return nullptr;
     }
     struct stat info {};
     if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid() ||
-        info.st_nlink != 1) {
+        info.st_nlink != 1 || (info.st_mode & refused) != 0) {
         ::close(descriptor);
         errno = EPERM;
-        return false;
+        return nullptr;
     }
-    file = StreamOf(descriptor, "a");
+    return StreamOf(descriptor, mode);
+}
+
+constexpr int kOwnFileFlags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+} // namespace
+
+bool FileStream::OpenOwnForAppend(const char* path) {
+    Close();
+    file = OwnStreamOf(open(path, kOwnFileFlags | O_APPEND, 0666), "a");
     return file != nullptr;
+}
+
+bool FileStream::OpenOwnForRewriteIn(const Folder& folder, const char* name) {
+    Close();
+    file = OwnStreamOf(openat(folder.Descriptor(), name, kOwnFileFlags, 0666), "wb", 0111);
+    return file != nullptr;
+}
+
+bool FileStream::EmptyFile() {
+    return std::fflush(file) == 0 && ftruncate(fileno(file), 0) == 0;
 }
 
 bool FileStream::Sync() { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }

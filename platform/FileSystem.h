@@ -49,6 +49,14 @@ public:
     // own with no other name (EPERM otherwise; ELOOP for a link), creating it
     // if missing: what another user planted under that name is never written.
     [[nodiscard]] bool OpenOwnForAppend(const char* path);
+    // Opens the entry `name` of `folder` for writing from its start, creating
+    // it if missing, only if it is a regular file of the caller's own with no
+    // other name that nobody may run (ELOOP for a link, EPERM for anything
+    // else): rewriting a program would run what was written. Nothing is
+    // emptied: EmptyFile does that once the caller has looked at the file.
+    [[nodiscard]] bool OpenOwnForRewriteIn(const Folder& folder, const char* name);
+    // Cuts the open file to no bytes.
+    [[nodiscard]] bool EmptyFile();
     // Flushes and closes; false when buffered data could not be written.
     bool Close();
     // Writes buffered data through to the disk; false (errno set) on failure.

@@ -87,6 +87,22 @@ std::string Convert(std::string_view text, const char* from, const char* to,
 
 } // namespace
 
+std::string PrintableName(std::string_view name) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string result;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\\') {
+            result += "\\\\";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            result += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
 size_t FindCharacter(std::string_view text, char wanted, Encoding encoding) {
     const auto size = static_cast<int32_t>(std::min<size_t>(text.size(), INT32_MAX));
     for (int32_t at = 0; at < size;) {

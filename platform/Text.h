@@ -53,6 +53,11 @@ inline int32_t CharLength(const char* at, Encoding encoding,
 
 bool IsValidUtf8(std::string_view text);
 
+// A name for one line of a log or terminal: control bytes and the backslash
+// become escapes ("\x0a", "\\"), so a name cannot break the line or steer a
+// terminal; every other byte stays as it is.
+std::string PrintableName(std::string_view name);
+
 // Offset of the first `wanted` ASCII byte that begins a character of `text`
 // (not the second byte of one), or npos.
 size_t FindCharacter(std::string_view text, char wanted, Encoding encoding);

@@ -2,10 +2,10 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "platform/WindowsNames.h"
 
 #include <gio/gio.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -64,25 +64,6 @@ const char* MimeType(const fs::path& path) {
     return "application/octet-stream";
 }
 
-// `relative` inside `root`, both with links resolved; nullopt when the result
-// lies outside root or is not a regular file.
-std::optional<std::string> Inside(const std::string& root, const std::string& relative) {
-    std::error_code error;
-    const fs::path base = fs::canonical(root, error);
-    if (error) {
-        return std::nullopt;
-    }
-    const fs::path target = fs::canonical(base / fs::path(relative).relative_path(), error);
-    if (error || !fs::is_regular_file(target, error)) {
-        return std::nullopt;
-    }
-    const auto [baseEnd, targetAt] = std::mismatch(base.begin(), base.end(), target.begin(), target.end());
-    if (baseEnd != base.end()) {
-        return std::nullopt;
-    }
-    return target.string();
-}
-
 int HexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -136,7 +117,9 @@ void PlayerRoutes::SetContentFolder(const std::string& folder) { contentFolder =
 
 std::optional<std::string> PlayerRoutes::PlayerFile(const std::string& subfolder,
                                                     const std::string& relative) const {
-    return playerFolder.empty() ? Embedded(subfolder + relative) : Inside(playerFolder + "/" + subfolder, relative);
+    return playerFolder.empty()
+               ? Embedded(subfolder + relative)
+               : platform::RegularFileInside(playerFolder + "/" + subfolder, relative);
 }
 
 std::optional<ServedFile> PlayerRoutes::Resolve(std::string_view uriPath) const {
@@ -154,11 +137,11 @@ std::optional<ServedFile> PlayerRoutes::Resolve(std::string_view uriPath) const 
             return std::nullopt;
         }
         const std::string relative = decoded->substr(kContent.size());
-        found = Inside(contentFolder, relative);
-        // Movies name files in Unicode; the package keeps the code page's bytes.
-        if (!found) {
-            found = Inside(contentFolder, platform::Utf8ToAnsi(relative));
-        }
+        // Movies name files in Unicode; the package keeps the code page's
+        // bytes. Either may be spelled as the original platform takes names.
+        found = platform::FindFileInside(
+            contentFolder, {{relative, platform::Encoding::Utf8},
+                            {platform::Utf8ToAnsi(relative), platform::Encoding::Cp936}});
     } else if (decoded->starts_with(kRuffle)) {
         found = PlayerFile("ruffle/", decoded->substr(kRuffle.size()));
     } else if (*decoded == "/page.html" || *decoded == "/shim.js") {

@@ -2,16 +2,23 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "platform/WindowsNames.h"
+#include "services/CopyDestination.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace services {
 
 namespace {
 
 constexpr size_t kTransferBufferSize = 1024;
+// A movie chooses the paths: the log shows no more of each.
+constexpr size_t kLoggedPathBytes = 160;
 
 // Movies name paths with '\'; one that is the second byte of a character
 // stays.
@@ -28,31 +35,38 @@ void UseOurSeparator(char* path) {
     }
 }
 
-// Opens the movie's source path as the host names it, or else as code page 936
-// names it: the files of magazines made on the original platform keep the
-// names of that code page.
-bool OpenSource(platform::FileStream& source, const char* path) {
-    if (source.Open(path, "rb")) {
-        return true;
-    }
-    static constexpr char kMagazineCodePage[] = "CP936";
-    if (platform::HostEncoding() == kMagazineCodePage) {
-        return false;
-    }
-    const std::string stored =
-        platform::ConvertText(path, platform::HostEncoding().c_str(), kMagazineCodePage, "?");
-    return stored != path && source.Open(stored.c_str(), "rb");
+std::string Logged(const char* path) {
+    const std::string_view whole = path != nullptr ? path : "";
+    const std::string shown = platform::PrintableName(whole.substr(0, kLoggedPathBytes));
+    return whole.size() > kLoggedPathBytes ? shown + "..." : shown;
 }
 
-// True when `path` already names the file open as `source` (the same path,
-// a link, or another way to it); opening it with "wb" would empty the source.
-bool IsSameFile(const platform::FileStream& source, const char* path) {
-    platform::FileStream existing;
-    if (!existing.Open(path, "rb")) {
-        return false;
+const char* NotCopied(ReplyBuffer& reply, const char* source, const char* destination,
+                      const std::string& reason) {
+    std::fprintf(stderr, "kest: CopyFile %s -> %s not copied: %s\n", Logged(source).c_str(),
+                 Logged(destination).c_str(), reason.c_str());
+    return SetReply(reply, kReplyCopyFail);
+}
+
+// The magazine's own file that the movie's source path names: as the host
+// names it, else as code page 936 names it (the files of magazines made on the
+// original platform keep the names of that code page).
+std::optional<std::string> FindSource(const std::string& contentFolder, const char* path) {
+    std::vector<platform::Spelling> spellings{{path, platform::HostStepping()}};
+    static constexpr char kMagazineCodePage[] = "CP936";
+    if (platform::HostEncoding() != kMagazineCodePage) {
+        std::string stored =
+            platform::ConvertText(path, platform::HostEncoding().c_str(), kMagazineCodePage, "?");
+        if (stored != path) {
+            spellings.push_back({std::move(stored), platform::Encoding::Cp936});
+        }
     }
+    return platform::FindFileInside(contentFolder, spellings);
+}
+
+bool IsSameFile(const platform::FileStream& one, const platform::FileStream& other) {
     uint64_t device = 0, inode = 0, otherDevice = 0, otherInode = 0;
-    return source.Identity(device, inode) && existing.Identity(otherDevice, otherInode) &&
+    return one.Identity(device, inode) && other.Identity(otherDevice, otherInode) &&
            device == otherDevice && inode == otherInode;
 }
 
@@ -72,27 +86,33 @@ bool Transfer(platform::FileStream& source, platform::FileStream& destination) {
 
 } // namespace
 
-const char* CopyOneFile(char* args, ReplyBuffer& reply) {
+const char* CopyOneFile(char* args, const std::string& contentFolder, ReplyBuffer& reply) {
     char* fields[2];
     CutFields(args, fields, 2);
-    platform::FileStream source;
-    if (fields[0] == nullptr) {
-        return SetReply(reply, kReplyCopyFail);
+    if (fields[0] == nullptr || fields[1] == nullptr) {
+        return NotCopied(reply, fields[0], fields[1], "a path is missing");
     }
     UseOurSeparator(fields[0]);
-    if (!OpenSource(source, fields[0]) || fields[1] == nullptr) {
-        return SetReply(reply, kReplyCopyFail);
-    }
     UseOurSeparator(fields[1]);
-    platform::FileStream destination;
-    if (IsSameFile(source, fields[1]) || !destination.Open(fields[1], "wb")) {
-        return SetReply(reply, kReplyCopyFail);
+    const auto sourcePath = FindSource(contentFolder, fields[0]);
+    platform::FileStream source;
+    if (!sourcePath || !source.Open(sourcePath->c_str(), "rb")) {
+        return NotCopied(reply, fields[0], fields[1], "source: none of the magazine's files");
     }
-    bool copied = Transfer(source, destination);
+    platform::FileStream destination;
+    if (const std::string refusal = OpenDestination(contentFolder, fields[1], destination);
+        !refusal.empty()) {
+        return NotCopied(reply, fields[0], fields[1], "destination: " + refusal);
+    }
+    if (IsSameFile(source, destination)) {
+        return NotCopied(reply, fields[0], fields[1], "destination: the source itself");
+    }
+    bool copied = destination.EmptyFile() && Transfer(source, destination);
     source.Close();
     // Buffered bytes are written on close: a full disk may show only here.
     copied = destination.Close() && copied;
-    return SetReply(reply, copied ? kReplyCopySuccess : kReplyCopyFail);
+    return copied ? SetReply(reply, kReplyCopySuccess)
+                  : NotCopied(reply, fields[0], fields[1], "reading or writing failed");
 }
 
 } // namespace services

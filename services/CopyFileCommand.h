@@ -3,17 +3,24 @@
 
 #include "services/CommandArgs.h"
 
+#include <string>
+
 namespace services {
 
 inline constexpr const char* kReplyCopySuccess = "copyfilesuccess";
 inline constexpr const char* kReplyCopyFail = "copyfilefail";
 
 // args: source path | destination path, with '\' or '/' between names, in the
-// host's encoding; a source found only under its name in code page 936 (as a
-// magazine of the original platform has it) is found too.
+// host's encoding; relative paths count from `contentFolder`. The source must
+// be one of the magazine's own files: a regular file inside the content
+// folder, by its exact name, under its name in code page 936 (as a magazine of
+// the original platform has it), or as the original platform's names match
+// (platform::FindFileInside). The destination goes where OpenDestination
+// allows.
 // Copies the file byte for byte and replies "copyfilesuccess" only when every
-// byte reached the destination; otherwise "copyfilefail". A destination that
-// is the source file itself is refused before anything is written.
-const char* CopyOneFile(char* args, ReplyBuffer& reply);
+// byte reached the destination; otherwise "copyfilefail", with the reason on
+// standard error. A destination that is the source file itself is refused
+// before anything is written.
+const char* CopyOneFile(char* args, const std::string& contentFolder, ReplyBuffer& reply);
 
 } // namespace services

@@ -59,7 +59,8 @@ public:
 
     void SetIcon(const Bitmap& icon);
     void Invalidate();
-    Rect GetDesktopRect() const { return windowSystem.DesktopRect(); }
+    // The work area of the monitor the window is on; empty without a window.
+    Rect GetDesktopRect() const { return peer ? peer->DesktopRect() : Rect{}; }
     int MessageBox(const std::string& text, const std::string& caption);
 
 protected:

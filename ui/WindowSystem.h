@@ -69,6 +69,10 @@ public:
     virtual void SetState(WindowState state) = 0;
     virtual void SetIcon(const Bitmap& icon) = 0;
     virtual void Invalidate() = 0;
+    // The work area of the monitor that shows the window (its whole screen
+    // where the desktop names no work area); the primary monitor's before the
+    // window is shown.
+    virtual Rect DesktopRect() const = 0;
 
     // Repeating timer `id` every `milliseconds`, replacing one of the same id.
     virtual void StartTimer(int id, unsigned milliseconds) = 0;
@@ -92,8 +96,6 @@ public:
     virtual ~WindowSystem() = default;
     // A hidden window at the screen origin with no size yet.
     virtual std::unique_ptr<WindowPeer> CreateWindow(WindowEvents& events) = 0;
-    // The desktop window's rectangle (the whole screen).
-    virtual Rect DesktopRect() const = 0;
 };
 
 } // namespace ui

@@ -227,6 +227,8 @@ const char* ViewerDialog::WriteRegistryValue(char* args) {
     return services::WriteRegistryValue(args, replyBuffer);
 }
 
-const char* ViewerDialog::CopyOneFile(char* args) { return services::CopyOneFile(args, replyBuffer); }
+const char* ViewerDialog::CopyOneFile(char* args) {
+    return services::CopyOneFile(args, contentFolder, replyBuffer);
+}
 
 } // namespace viewer

@@ -20,7 +20,8 @@ mkdir -p "$work/tmp" "$work/pictures"
 
 start() {
     output=$work/$1.txt
-    tmp="$work/tmp" KEST_REGISTRY="$work/registry.sqlite" KEST_STATS_URL=http://127.0.0.1:9/x \
+    # The pictures folder it was packed with is the reader's, as scripts/demo.sh finds it.
+    XDG_PICTURES_DIR="$work/pictures" tmp="$work/tmp" KEST_REGISTRY="$work/registry.sqlite" KEST_STATS_URL=http://127.0.0.1:9/x \
         "$work/demo" >"$output" 2>"$errors" &
     viewer=$!
 }

@@ -20,7 +20,13 @@ for file in bin/kest share/icons/hicolor/48x48/apps/kest.png share/applications/
     [ -f "$prefix/$file" ] || fail "not installed: $file"
 done
 [ -e "$prefix/share/kest" ] && fail "player files installed beside the program"
-grep -qx 'Exec=kest %f' "$prefix/share/applications/kest.desktop" || fail "desktop entry"
+entry=$prefix/share/applications/kest.desktop
+grep -qx 'Exec=kest %f' "$entry" || fail "desktop entry"
+desktop-file-validate "$entry" || fail "desktop entry not valid"
+# Offered for Windows programs, which magazines of the original platform are.
+for type in application/x-ms-dos-executable application/vnd.microsoft.portable-executable application/x-msdownload; do
+    grep -q "^MimeType=.*;$type;" "$entry" || fail "desktop entry without $type"
+done
 grep -q '^License: MIT or Apache-2.0$' "$prefix/share/doc/kest/copyright" || fail "copyright file without Ruffle's licences"
 
 mkdir -p "$work/src" "$work/elsewhere"

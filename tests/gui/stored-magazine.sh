@@ -107,7 +107,8 @@ grep -q "link file:///etc/passwd is not opened" "$errors" || fail "the file: lin
 grep -q "command: forged" "$output" && fail "a script handed to the page reached the host"
 
 # The magazine runs on: it answers, and closes cleanly.
-xdotool key --window "$window" Escape
+find_window
+xdotool key Escape
 wait_closed
 [ -z "$(ls -A "$work/tmp")" ] || fail "left in the temporary folder: $(ls -A "$work/tmp")"
 echo "stored magazine: drawn, found, decoded, linked"

@@ -35,7 +35,8 @@ run() {
     output=$work/out.txt errors=$work/err.txt
     local locales=()
     [ "$locale" = zh_CN.GBK ] && locales=(LOCPATH="$work/locales")
-    (cd "$work" && env "${locales[@]}" LC_ALL="$locale" LANG="$locale" tmp="$work/tmp" \
+    (cd "$work" && env -u XDG_PICTURES_DIR -u XDG_DOCUMENTS_DIR "${locales[@]}" LC_ALL="$locale" LANG="$locale" tmp="$work/tmp" \
+        XDG_CONFIG_HOME="$work/config" \
         KEST_REGISTRY=registry.sqlite KEST_STATS_URL=http://127.0.0.1:1/ \
         "$magazine" >"$output" 2>"$errors") &
     viewer=$!
@@ -49,7 +50,9 @@ run() {
     [ -z "$(ls -A "$work/tmp")" ] || fail "left in the temporary folder: $(ls -A "$work/tmp")"
 }
 
-mkdir -p "$work/tmp" "$work/图片" "$work/pictures" "$work/locales"
+mkdir -p "$work/tmp" "$work/图片" "$work/pictures" "$work/locales" "$work/config"
+# Copies go only to the reader's folders: these two are the reader's.
+printf 'XDG_PICTURES_DIR="%s/pictures"\nXDG_DOCUMENTS_DIR="%s/图片"\n' "$work" "$work" >"$work/config/user-dirs.dirs"
 # A GBK locale of our own, where the system has none.
 gbkLocale=zh_CN.GBK
 localedef -i zh_CN -f GBK "$work/locales/zh_CN.GBK" >/dev/null 2>&1 || gbkLocale=C.UTF-8

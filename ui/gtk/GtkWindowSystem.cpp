@@ -208,6 +208,27 @@ public:
     void SetIcon(const Bitmap& icon) override { gtk_window_set_icon(GTK_WINDOW(window), icon.Pixbuf()); }
     void Invalidate() override { gtk_widget_queue_draw(window); }
 
+    // Asked of the monitor, not of the root window: under Wayland there is no
+    // root window to measure (it reads 0 × 0).
+    Rect DesktopRect() const override {
+        GdkDisplay* display = gtk_widget_get_display(window);
+        GdkWindow* shown = gtk_widget_get_window(window);
+        GdkMonitor* monitor =
+            shown != nullptr ? gdk_display_get_monitor_at_window(display, shown) : nullptr;
+        if (monitor == nullptr) {
+            monitor = gdk_display_get_primary_monitor(display);
+        }
+        if (monitor == nullptr) {
+            monitor = gdk_display_get_monitor(display, 0);
+        }
+        if (monitor == nullptr) {
+            return {};
+        }
+        GdkRectangle area{};
+        gdk_monitor_get_workarea(monitor, &area);
+        return {area.x, area.y, area.x + area.width, area.y + area.height};
+    }
+
     void StartTimer(int id, unsigned milliseconds) override {
         StopTimer(id);
         auto* tick = new Tick{this, id};
@@ -334,11 +355,6 @@ std::unique_ptr<GtkWindowSystem> GtkWindowSystem::Open(PlayerFactory makePlayer)
 
 std::unique_ptr<WindowPeer> GtkWindowSystem::CreateWindow(WindowEvents& events) {
     return std::make_unique<GtkWindowPeer>(events, makePlayer);
-}
-
-Rect GtkWindowSystem::DesktopRect() const {
-    GdkWindow* root = gdk_get_default_root_window();
-    return {0, 0, gdk_window_get_width(root), gdk_window_get_height(root)};
 }
 
 unsigned VirtualKeyFromKeyval(unsigned keyval) {

@@ -25,7 +25,6 @@ public:
     static bool OpenDisplay();
 
     std::unique_ptr<WindowPeer> CreateWindow(WindowEvents& events) override;
-    Rect DesktopRect() const override;
 
 private:
     explicit GtkWindowSystem(PlayerFactory factory) : makePlayer(std::move(factory)) {}

@@ -54,6 +54,9 @@ TEST_F(PlayerRoutesTest, ServesThePageRuffleAndTheContentWithTheirTypes) {
     // The movie asks in Unicode ("中"); the package wrote the name in GBK.
     EXPECT_EQ(Served("/content/%E4%B8%AD.xml"), "gbk name text/xml");
     EXPECT_EQ(Served("/content/%D6%D0.xml"), "gbk name text/xml");
+    // Names as the original platform took them, in either spelling.
+    EXPECT_EQ(Served("/content/PICS%5Ca%20B.jpg"), "jpg image/jpeg");
+    EXPECT_EQ(Served("/content/%E4%B8%AD.XML"), "gbk name text/xml");
 }
 
 TEST_F(PlayerRoutesTest, AnythingOutsideItsFolderIsNotFound) {

@@ -3,15 +3,21 @@
 #include "platform/Text.h"
 #include "unit/TestSupport.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-std::string Copy(std::string args) {
+// The scratch folder of the fixture is the magazine's folder.
+std::string CopyIn(const std::string& contentFolder, std::string args) {
     services::ReplyBuffer reply;
-    return services::CopyOneFile(args.data(), reply);
+    return services::CopyOneFile(args.data(), contentFolder, reply);
 }
 
 // Every byte value, line ends included, so that any conversion shows.
@@ -30,6 +36,8 @@ protected:
         WriteWholeFile(scratch / "resource/a.bin", source);
     }
 
+    std::string Copy(const std::string& args) const { return CopyIn(scratch.Path(), args); }
+
     ScratchFolder scratch;
     const std::string source = Pattern(1025);
 };
@@ -44,13 +52,12 @@ TEST_F(CopyFileCommandTest, CopiesByteForByteOverAnyExistingFile) {
     EXPECT_EQ(ReadWholeFile(scratch / "b.bin"), "");
 }
 
-TEST_F(CopyFileCommandTest, BackslashesInRelativePathsSeparateFolders) {
-    const std::string previous = platform::CurrentDirectory();
-    ASSERT_EQ(platform::ChangeDirectory(scratch.Path().c_str()), 0);
-    const std::string reply = Copy("resource\\a.bin|resource\\copy.bin");
-    ASSERT_EQ(platform::ChangeDirectory(previous.c_str()), 0);
-    EXPECT_EQ(reply, "copyfilesuccess");
+TEST_F(CopyFileCommandTest,
+       RelativePathsCountFromTheMagazinesFolderAsTheOriginalPlatformNamesThem) {
+    EXPECT_EQ(Copy("resource\\a.bin|resource\\copy.bin"), "copyfilesuccess");
     EXPECT_EQ(ReadWholeFile(scratch / "resource/copy.bin"), source);
+    EXPECT_EQ(Copy("Resource\\A.BIN|RESOURCE/Other.bin"), "copyfilesuccess");
+    EXPECT_EQ(ReadWholeFile(scratch / "resource/Other.bin"), source);
 }
 
 TEST_F(CopyFileCommandTest, FailedOpensLeaveTheDestinationAlone) {
@@ -77,11 +84,44 @@ TEST_F(CopyFileCommandTest, TheSourceItselfIsNeverADestination) {
     }
 }
 
-TEST_F(CopyFileCommandTest, ReadOrWriteErrorsPartWayAreFailures) {
-    // /dev/full takes the open but refuses every byte.
-    EXPECT_EQ(Copy(scratch / "resource/a.bin|/dev/full"), "copyfilefail");
-    // A folder opens for reading but every read fails.
-    EXPECT_EQ(Copy(scratch / "resource|" + scratch / "b.bin"), "copyfilefail");
+TEST_F(CopyFileCommandTest, OnlyTheMagazinesFilesGoOnlyToTheReadersFolders) {
+    ScratchFolder home;
+    const std::string pictures = home / "Pictures";
+    for (const std::string& folder : {pictures, pictures + "/Saved", pictures + "/.hidden"}) {
+        ASSERT_EQ(platform::MakeFolder(folder.c_str()), 0);
+    }
+    setenv("XDG_PICTURES_DIR", pictures.c_str(), 1);
+    WriteWholeFile(home / "key", "secret");
+    WriteWholeFile(pictures + "/run.sh", "#!/bin/sh");
+    ASSERT_EQ(chmod((pictures + "/run.sh").c_str(), 0755), 0);
+    ASSERT_EQ(symlink((home / "key").c_str(), (scratch / "key").c_str()), 0);
+    ASSERT_EQ(symlink(home.Path().c_str(), (pictures + "/out").c_str()), 0);
+
+    EXPECT_EQ(Copy("resource\\a.bin|" + pictures + "\\saved\\a.jpg"), "copyfilesuccess");
+    EXPECT_EQ(ReadWholeFile(pictures + "/Saved/a.jpg"), source);
+    testing::internal::CaptureStderr();
+    const std::string up = "../" + std::filesystem::path(home.Path()).filename().string();
+    for (const std::string& args : std::vector<std::string>{
+             home / "key|" + pictures + "/key", "key|" + pictures + "/key", up + "/key|a",
+             up + "\\KEY|a", "resource/a.bin|" + home / "profile",
+             "resource/a.bin|" + pictures + "/.hidden/a", "resource/a.bin|" + pictures + "/.a",
+             "resource/a.bin|" + pictures + "/out/profile",
+             "resource/a.bin|" + pictures + "/a.Desktop", "resource/a.bin|" + pictures + "/run.sh",
+             "resource/a.bin|" + pictures + "/Saved", "resource/a.bin|C:\\a.bin",
+             "resource/a.bin|/dev/full", "resource|a.bin",
+             "resource/a.bin|\x1b]0;" + std::string(300, 'x')}) {
+        EXPECT_EQ(Copy(args), "copyfilefail") << args;
+    }
+    const std::string log = testing::internal::GetCapturedStderr();
+    unsetenv("XDG_PICTURES_DIR");
+    EXPECT_FALSE(platform::PathExists((home / "profile").c_str()));
+    EXPECT_FALSE(platform::PathExists((pictures + "/key").c_str()));
+    EXPECT_EQ(ReadWholeFile(pictures + "/run.sh"), "#!/bin/sh");
+    // One line for each refusal, what the movie chose cut and escaped.
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 15) << log;
+    EXPECT_EQ(log.find('\x1b'), std::string::npos);
+    EXPECT_NE(log.find("\\x1b]0;" + std::string(150, 'x')), std::string::npos);
+    EXPECT_EQ(log.find(std::string(200, 'x')), std::string::npos);
 }
 
 TEST_F(CopyFileCommandTest, ChineseNamesInTheHostsEncodingAndInCodePage936) {

@@ -81,6 +81,7 @@ public:
     }
     void SetIcon(const ui::Bitmap&) override { window.hasIcon = true; }
     void Invalidate() override {}
+    Rect DesktopRect() const override { return window.desktop; }
     void StartTimer(int id, unsigned ms) override { window.timers[id] = ms; }
     void StopTimer(int id) override { window.timers.erase(id); }
     void RunModalLoop() override {

@@ -36,6 +36,7 @@ struct WindowRecord {
     bool alive = true;
     bool visible = false;
     Rect rect;
+    Rect desktop{0, 0, 1024, 768};
     WindowState state = WindowState::Normal;
     std::vector<WindowState> stateRequests;
     std::map<int, unsigned> timers; // running timers: id -> period
@@ -55,9 +56,6 @@ struct WindowRecord {
 class WindowSystem : public ui::WindowSystem {
 public:
     std::unique_ptr<ui::WindowPeer> CreateWindow(ui::WindowEvents& events) override;
-    Rect DesktopRect() const override { return desktop; }
-
-    Rect desktop{0, 0, 1024, 768};
     // Set up before DoModal; a new window keeps what the test put here.
     WindowRecord window;
     int windowsCreated = 0;
