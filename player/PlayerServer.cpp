@@ -30,8 +30,10 @@ void Answer404(WebKitURISchemeRequest* request) {
 // The page runs our scripts and Ruffle's WebAssembly, and reaches nothing
 // but our own files: no script a movie hands the page (eval, a function
 // text, a "javascript:" link) runs, and nothing is sent to another server.
+// Ruffle ticks a movie in a hidden page from a worker it makes of a blob.
 constexpr const char* kPagePolicy = "default-src kest://player blob: data:; "
                                     "script-src kest://player 'wasm-unsafe-eval'; "
+                                    "worker-src blob:; "
                                     "style-src kest://player 'unsafe-inline'";
 
 void Answer(WebKitURISchemeRequest* request, GInputStream* stream, gint64 size, const char* mimeType) {
