@@ -1,5 +1,6 @@
 #include "player/Links.h"
 
+#include "platform/Text.h"
 #include "player/PlayerFiles.h"
 
 #include <algorithm>
@@ -43,16 +44,7 @@ bool LinkThrottle::Allow(Clock::time_point now) {
 }
 
 std::string PrintableUri(std::string_view uri) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string printable;
-    for (const char c : uri.substr(0, kMaxPrinted)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            printable += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-        } else {
-            printable += c;
-        }
-    }
+    const std::string printable = platform::PrintableName(uri.substr(0, kMaxPrinted));
     return uri.size() > kMaxPrinted ? printable + "..." : printable;
 }
 

@@ -13,7 +13,7 @@ kest=$1 movie=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/kest-stored.XXXXXX")
 viewer=""
-cleanup() { [ -z "$viewer" ] || kill "$viewer" 2>/dev/null || true; [ -n "${KEEP:-}" ] || rm -rf "$work"; }
+cleanup() { [ -z "$viewer" ] || kill "$viewer" 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
 source "$here/magazine-process.sh"
 gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
