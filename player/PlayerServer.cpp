@@ -193,6 +193,13 @@ void PlayerServer::Serve(WebKitURISchemeRequest* request) const {
         return;
     }
     if (!file->embedded) {
+        // The page asks whether a movie is there before Ruffle loads it.
+        if (g_strcmp0(webkit_uri_scheme_request_get_http_method(request), "HEAD") == 0) {
+            GInputStream* empty = g_memory_input_stream_new();
+            Answer(request, empty, 0, file->mimeType);
+            g_object_unref(empty);
+            return;
+        }
         if (!AnswerFromFile(request, *file)) {
             Answer404(request);
         }

@@ -153,8 +153,7 @@
             // A movie that is not there never loads; calls must not wait for it.
             if (url.startsWith(location.href.replace(/[^/]*$/, ""))) {
                 try {
-                    const response = await fetch(url);
-                    response.body?.cancel();
+                    const response = await fetch(url, { method: "HEAD" });
                     if (!response.ok) {
                         throw new Error(`${url}: ${response.status} ${response.statusText}`);
                     }
