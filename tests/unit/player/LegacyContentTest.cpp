@@ -11,6 +11,7 @@
 namespace {
 
 using namespace player;
+using namespace std::string_literals;
 
 std::string Header(char signature, size_t length) {
     std::string header = {signature, 'W', 'S', 10};
@@ -31,12 +32,8 @@ std::string Compressed(const std::string& body) {
 
 // Every way a movie holds a generic name is respelt; names that merely
 // contain one are not.
-const std::string kBody = std::string("push\0_sans\0font\x06_serif\0abc\x0b_typewriter html face=\"_sans\" "
-                                      "my_sans\0_sansserif\0",
-                                      79);
-const std::string kRespelt = std::string("push\0_Sans\0font\x06_Serif\0abc\x0b_Typewriter html face=\"_Sans\" "
-                                         "my_sans\0_sansserif\0",
-                                         79);
+const std::string kBody = "push\0_sans\0font\x06_serif\0abc\x0b_typewriter html face=\"_sans\" my_sans\0_sansserif\0"s;
+const std::string kRespelt = "push\0_Sans\0font\x06_Serif\0abc\x0b_Typewriter html face=\"_Sans\" my_sans\0_sansserif\0"s;
 
 TEST(GenericFontNamesTest, RespellsWholeNamesInPlainAndCompressedMovies) {
     EXPECT_EQ(RespellGenericFontNames(Header('F', 8 + kBody.size()) + kBody),
@@ -47,7 +44,7 @@ TEST(GenericFontNamesTest, RespellsWholeNamesInPlainAndCompressedMovies) {
 TEST(GenericFontNamesTest, LeavesOtherFilesAndDamagedMoviesAlone) {
     EXPECT_FALSE(RespellGenericFontNames(Header('F', 20) + "no generic names"));
     EXPECT_FALSE(RespellGenericFontNames("GIF89a_sans"));
-    EXPECT_FALSE(RespellGenericFontNames(Header('Z', 20) + std::string("\0_sans\0", 7)));
+    EXPECT_FALSE(RespellGenericFontNames(Header('Z', 20) + "\0_sans\0"s));
     EXPECT_FALSE(RespellGenericFontNames(Header('C', 8 + kBody.size()) + "not zlib data"));
     EXPECT_FALSE(RespellGenericFontNames(Header('C', kMaxRespeltMovie + 1) + Compressed(kBody).substr(8)));
     EXPECT_FALSE(RespellGenericFontNames("CWS"));
