@@ -28,7 +28,9 @@ FileStream::~FileStream() { Close(); }
 
 bool FileStream::Open(const char* path, const char* mode) {
     Close();
-    file = std::fopen(path, mode);
+    // Close-on-exec: the web engine's processes, started at any moment, must
+    // not hold our files open.
+    file = std::fopen(path, (std::string(mode) + 'e').c_str());
     return file != nullptr;
 }
 

@@ -28,7 +28,8 @@ public:
     FileStream& operator=(FileStream&& other) noexcept;
     ~FileStream();
 
-    // mode is a C stream mode ("rb", "wb", "a"). False (errno set) on failure.
+    // mode is a C stream mode ("rb", "wb", "a"); the file is closed on exec,
+    // as every descriptor here is. False (errno set) on failure.
     [[nodiscard]] bool Open(const char* path, const char* mode);
     // Opens the entry `name` of `folder` for reading only if it is a regular
     // file: a link is not followed and a FIFO is not waited on. False, errno
