@@ -160,6 +160,9 @@ int PackageReader::TraceDirectory() {
 int PackageReader::WalkFolder(const std::string& basePath, uint64_t& cursor, int32_t count,
                               const Visit& visit) {
     for (int32_t i = 0; i < count; ++i) {
+        if (Cancelled()) {
+            return PkgErrCancelled;
+        }
         if (cursor >= recordCount) {
             return PkgErrFormat; // the counts promise more records than there are
         }
@@ -207,6 +210,9 @@ int PackageReader::ExtractFile(const std::string& path, const Entry& entry) {
     uint64_t written = 0;
     if (available > 0 && package.Seek(static_cast<int64_t>(begin), SEEK_SET)) {
         while (written < available) {
+            if (Cancelled()) {
+                return PkgErrCancelled;
+            }
             const size_t want = static_cast<size_t>(
                 std::min<uint64_t>(available - written, static_cast<uint64_t>(transferSize)));
             const size_t count = package.Read(transfer.get(), want);

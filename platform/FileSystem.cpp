@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <functional>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -305,6 +306,20 @@ bool Folder::List(std::vector<FolderEntry>& entries) const {
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     return true;
+}
+
+bool Folder::Lock(bool wait) const { return flock(descriptor, LOCK_EX | (wait ? 0 : LOCK_NB)) == 0; }
+
+bool Folder::OwnedByCaller() const {
+    struct stat info {};
+    return fstat(descriptor, &info) == 0 && info.st_uid == geteuid();
+}
+
+bool Folder::IsNamedBy(const char* path) const {
+    struct stat named {};
+    struct stat open {};
+    return lstat(path, &named) == 0 && fstat(descriptor, &open) == 0 && named.st_dev == open.st_dev &&
+           named.st_ino == open.st_ino;
 }
 
 int Folder::Rename(const char* from, const char* to) const {

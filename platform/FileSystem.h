@@ -101,6 +101,13 @@ public:
     // True when this folder is `other` or lies anywhere below it (also through
     // a second mount of it).
     bool IsWithin(const Folder& other) const;
+    // An exclusive lock on the folder, held until it is closed. Without
+    // `wait`, false at once when another holder has it.
+    [[nodiscard]] bool Lock(bool wait) const;
+    // True when the calling user owns the folder.
+    bool OwnedByCaller() const;
+    // True when `path` (a final link not followed) names this very folder.
+    bool IsNamedBy(const char* path) const;
     // renameat and unlinkat of entries of this folder; 0 or the errno value.
     int Rename(const char* from, const char* to) const;
     int Remove(const char* name) const;

@@ -2,9 +2,19 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace ui {
+
+namespace {
+
+// Main thread only, as every box is.
+std::vector<GtkWidget*> shownBoxes;
+bool boxesEnded = false;
+
+} // namespace
 
 int MessageBox(const char* text, const char* caption) { return MessageBox(nullptr, text, caption); }
 
@@ -14,12 +24,24 @@ int MessageBox(GtkWindow* owner, const char* text, const char* caption) {
         std::fprintf(stderr, "%s: %s\n", caption, text);
         return kIdOk;
     }
+    if (boxesEnded) {
+        return kIdOk;
+    }
     GtkWidget* box = gtk_message_dialog_new(owner, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER,
                                             GTK_BUTTONS_OK, "%s", text);
     gtk_window_set_title(GTK_WINDOW(box), caption);
+    shownBoxes.push_back(box);
     gtk_dialog_run(GTK_DIALOG(box));
+    shownBoxes.erase(std::find(shownBoxes.begin(), shownBoxes.end(), box));
     gtk_widget_destroy(box);
     return kIdOk;
+}
+
+void EndMessageBoxes() {
+    boxesEnded = true;
+    for (GtkWidget* box : shownBoxes) {
+        gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_NONE);
+    }
 }
 
 } // namespace ui
