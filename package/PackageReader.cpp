@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace package {
 
@@ -49,9 +50,10 @@ int PackageReader::Probe(const std::string& path) {
 }
 
 int PackageReader::OpenPackage(const std::string& path) {
-    if (!package.Open(path.c_str(), "rb")) {
-        return PkgErrOpen;
-    }
+    return package.Open(path.c_str(), "rb") ? ReadLayout() : PkgErrOpen;
+}
+
+int PackageReader::ReadLayout() {
     int result = CheckTrailer();
     if (result == PkgOk) {
         result = CheckHeader();
@@ -95,7 +97,13 @@ int PackageReader::Extract(const std::string& targetFolder, const std::string& p
 }
 
 int PackageReader::List(const std::string& packagePath, const std::function<void(const ListedEntry&)>& each) {
-    int result = OpenPackage(packagePath);
+    platform::FileStream stream;
+    return stream.Open(packagePath.c_str(), "rb") ? List(std::move(stream), each) : PkgErrOpen;
+}
+
+int PackageReader::List(platform::FileStream stream, const std::function<void(const ListedEntry&)>& each) {
+    package = std::move(stream);
+    int result = ReadLayout();
     if (result == PkgOk) {
         uint64_t cursor = 0;
         result = WalkFolder("", cursor, trailer.count, [&each](const std::string& path, const Entry& entry) {

@@ -45,6 +45,9 @@ public:
     // failure.
     [[nodiscard]] int List(const std::string& packagePath,
                            const std::function<void(const ListedEntry&)>& each);
+    // The same for a package already open in `stream` (a file, or bytes in
+    // memory), which it closes.
+    [[nodiscard]] int List(platform::FileStream stream, const std::function<void(const ListedEntry&)>& each);
 
     // Told the bytes written so far while Extract runs.
     void SetProgress(std::function<void(uint64_t done)> report) { progress = std::move(report); }
@@ -73,6 +76,8 @@ private:
     // Opens the file `path` names (exactly) and reads its trailer, header and
     // directory.
     int OpenPackage(const std::string& path);
+    // The same for the package already open.
+    int ReadLayout();
     int CheckTrailer();
     int CheckHeader();
     int ReadDirectory();

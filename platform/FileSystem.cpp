@@ -35,6 +35,13 @@ bool FileStream::Open(const char* path, const char* mode) {
     return file != nullptr;
 }
 
+bool FileStream::OpenMemory(const void* data, size_t size) {
+    Close();
+    // Read only: the bytes are never written through the stream.
+    file = fmemopen(const_cast<void*>(data), size, "rb");
+    return file != nullptr;
+}
+
 namespace {
 
 EntryKind KindOfMode(mode_t mode) {

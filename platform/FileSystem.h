@@ -31,6 +31,9 @@ public:
     // mode is a C stream mode ("rb", "wb", "a"); the file is closed on exec,
     // as every descriptor here is. False (errno set) on failure.
     [[nodiscard]] bool Open(const char* path, const char* mode);
+    // Reads the `size` bytes at `data`, which must outlive the stream, as a
+    // file: no file is made.
+    [[nodiscard]] bool OpenMemory(const void* data, size_t size);
     // Opens the entry `name` of `folder` for reading only if it is a regular
     // file: a link is not followed and a FIFO is not waited on. False, errno
     // set, on failure; `found` then tells what was there in place of a
