@@ -16,33 +16,26 @@ output=$work/out.txt errors=$work/err.txt
 source "$here/magazine-process.sh"
 started="command: probe_started | args: "
 
-pack() { # NAME ENTRANCE: a magazine of the probe movie
-    mkdir -p "$work/$1"
-    cp "$movie" "$work/$1/read.swf"
-    printf '<Book entrance="%s" width="320" height="240"/>\n' "$2" >"$work/$1/kest.xml"
-    "$kest" -o "$work/$1.mag" -p "$work/$1"
-}
-pack plain read.swf
-pack boxed missing.swf
 mkdir -p "$work/slow/many" "$work/tmp"
 (cd "$work/slow/many" && seq 50000 | split -l 1 -a 5) # seconds to unpack
-pack slow read.swf
+for name in plain boxed slow; do # magazines of the probe movie; boxed lacks it
+    mkdir -p "$work/$name" && cp "$movie" "$work/$name/read.swf"
+    printf '<Book entrance="%s" width="320" height="240"/>\n' "$([ $name = boxed ] && echo missing || echo read).swf" >"$work/$name/kest.xml"
+    "$kest" -o "$work/$name.mag" -p "$work/$name"
+done
 python3 "$here/stats-server.py" "$work/requests.log" "$work/port" silent &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
 
 start() { # MAGAZINE [OUTPUT]: sets `viewer`
-    : >"${2:-$output}"
+    : >"${2:-$output}" # before the viewer starts, not when it gets to it
     tmp="$work/tmp" KEST_STATS_URL="http://127.0.0.1:$(cat "$work/port")/x" KEST_STARTUP_LOG=1 \
         "$work/$1.mag" >"${2:-$output}" 2>"$errors" &
     viewer=$!
     pids+=($viewer)
 }
 left() { ls -A "$work/tmp"; }
-unpacking() { # waits until the extraction is under way
-    for _ in $(seq 50); do [ -n "$(left)" ] && break; sleep 0.1; done
-    sleep 0.5
-}
+unpacking() { for _ in $(seq 50); do [ -n "$(left)" ] && sleep 0.5 && return; sleep 0.1; done; }
 terminate() { # BOUND_MS: SIGTERM must end the viewer by it in time, leaving nothing
     local sent status=0
     sent=$(date +%s%3N)
@@ -72,10 +65,7 @@ grep -q extracted "$errors" && fail "the extraction was over before the signal"
 echo "SIGTERM during the extraction: ended after $took ms"
 
 start boxed
-for _ in $(seq 100); do
-    xdotool search --onlyvisible --pid "$viewer" --name '^提示$' >/dev/null 2>&1 && break
-    sleep 0.1
-done
+for _ in $(seq 100); do xdotool search --onlyvisible --pid "$viewer" --name '^提示$' && break; sleep 0.1; done >/dev/null 2>&1
 xdotool search --onlyvisible --pid "$viewer" --name '^提示$' >/dev/null 2>&1 || fail "no message box"
 terminate 2000
 echo "SIGTERM over a message box: ended after $took ms"
@@ -89,8 +79,7 @@ for moment in unpacking window; do
         wait_for "$started"
         for process in $(pgrep -P "$viewer" -x WebKitWebProces); do kill -KILL "$process"; done
         wait_for "$started" 2
-        held=$(engine_holds)
-        [ -z "$held" ] || fail "the engine holds $held"
+        held=$(engine_holds) && [ -z "$held" ] || fail "the engine holds $held"
     fi
     kill -KILL "$viewer"
     wait "$viewer" 2>/dev/null || true
