@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# However a magazine ends, nothing of it outlives it: a signal during a long
-# extraction is answered at once and one over a message box dismisses it; a
-# display that goes away still removes the Workspace; what kill -9 leaves is
-# removed by the next start, never a live viewer's files. The web engine's
-# processes inherit none of our files or connections meanwhile.
+# However a magazine ends (SIGTERM while unpacking or over a message box,
+# kill -9, a lost display), no Workspace outlives it but a live viewer's; the
+# web engine's processes inherit none of our files or connections meanwhile.
 # Usage: abrupt-ends.sh KEST PROBE_SWF
 set -euo pipefail
 kest=$1 movie=$2
@@ -45,16 +43,12 @@ terminate() { # BOUND_MS: SIGTERM must end the viewer by it in time, leaving not
     [ "$status" -eq 143 ] && [ "$took" -le "$1" ] || fail "status $status $took ms after SIGTERM"
     [ -z "$(left)" ] || fail "left $(left)"
 }
-engine_holds() { # lists our descriptors held by processes below the viewer
-    local process fd target connection
+engine_holds() { # our descriptors (not standard ones) held by the viewer's children
+    local fd connection
     connection=$(awk -v port="$(printf ':%04X$' "$(cat "$work/port")")" '$3 ~ port {print $10}' /proc/net/tcp)
-    for process in $(pgrep -P "$viewer") $(pgrep -P "$(pgrep -d, -P "$viewer")"); do
-        for fd in "/proc/$process/fd/"*; do
-            target=$(readlink "$fd") || continue
-            case $target in "$work"/* | "socket:[${connection:-none}]")
-                [ "${fd##*/}" -le 2 ] || echo "$(cat "/proc/$process/comm"):$target" ;;
-            esac
-        done
+    for fd in $(pgrep -P "$viewer" | sed 's|.*|/proc/&/fd/*|'); do
+        [ "${fd##*/}" -gt 2 ] || continue
+        case $(readlink "$fd") in "$work"/* | "socket:[${connection:-none}]") echo "$fd: $(readlink "$fd")" ;; esac
     done
 }
 
@@ -62,17 +56,17 @@ start slow
 unpacking
 terminate 1000
 grep -q extracted "$errors" && fail "the extraction was over before the signal"
-echo "SIGTERM during the extraction: ended after $took ms"
+unpacked=$took
 
 start boxed
 for _ in $(seq 100); do xdotool search --onlyvisible --pid "$viewer" --name '^提示$' && break; sleep 0.1; done >/dev/null 2>&1
 xdotool search --onlyvisible --pid "$viewer" --name '^提示$' >/dev/null 2>&1 || fail "no message box"
 terminate 2000
-echo "SIGTERM over a message box: ended after $took ms"
+boxed=$took
 
-# kill -9 while unpacking, then with the window open (the engine, started
-# while unpacking and restarted while the statistics request waits, holds
-# nothing of ours); each time the next start removes what was left.
+# kill -9 while unpacking, then with the window open (the engine, started while
+# unpacking, restarted while the statistics request waits, holds nothing of
+# ours); each time the next start removes what was left.
 for moment in unpacking window; do
     start slow
     if [ $moment = unpacking ]; then unpacking; else
@@ -89,7 +83,6 @@ for moment in unpacking window; do
     [ -n "$killed" ] && [ ! -e "$work/tmp/$killed" ] || fail "kill -9 $moment: '$killed' stayed"
     terminate 3000
 done
-echo "kill -9 while unpacking and with the window open: the next start removed the Workspace"
 
 start plain "$work/first.txt"
 first=$viewer
@@ -102,11 +95,9 @@ wait "$viewer" || true
 [ "$(left)" = "$mine" ] && [ -f "$work/tmp/$mine/read.swf" ] || fail "two viewers: $(left)"
 viewer=$first
 terminate 3000
-echo "two viewers at once: neither removed the other's files"
 
 exec 4< <(Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null & echo "$!")
-read -r xvfb <&4
-read -r display <&4
+read -r xvfb <&4 && read -r display <&4
 pids+=($xvfb)
 DISPLAY=":$display" start plain
 wait_for "$started"
@@ -114,4 +105,4 @@ kill -KILL "$xvfb"
 status=0
 wait "$viewer" || status=$?
 [ "$status" -eq 1 ] && [ -z "$(left)" ] || fail "display killed: status $status, left $(left)"
-echo "display killed: the viewer ended with 1 and left nothing"
+echo "abrupt ends: SIGTERM answered in $unpacked ms while unpacking, $boxed ms over a box; nothing left"
