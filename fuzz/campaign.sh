@@ -4,7 +4,8 @@
 # inputs (default 10 million) in one process on one core, from its committed
 # corpus fuzz/corpus/TARGET and its seeds, then keeps in that corpus the
 # smallest set of inputs that covers what the run reached. Logs and the inputs
-# of findings go to build-sanitize/campaign/.
+# of findings go to build-sanitize/campaign/. FUZZ_OPTIONS adds libFuzzer
+# options (-max_len=512 keeps long inputs from slowing the run down).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-10000000}
@@ -20,7 +21,7 @@ for target in "${targets[@]}"; do
     work=$out/$target-corpus
     mkdir -p "$kept" "$work"
     cp -n "$top/fuzz/$target-seeds"/* "$kept"/* "$work/" 2>/dev/null || true
-    options=(-runs="$runs" -print_final_stats=1 -artifact_prefix="$out/$target-")
+    options=(-runs="$runs" -print_final_stats=1 -artifact_prefix="$out/$target-" ${FUZZ_OPTIONS:-})
     [ -f "$top/fuzz/$target.dict" ] && options+=(-dict="$top/fuzz/$target.dict")
     if ! ASAN_OPTIONS=detect_leaks=1 nice "$binary" "${options[@]}" "$work" >"$out/$target.log" 2>&1; then
         echo "$target: a finding, see $out/$target.log"
