@@ -31,9 +31,10 @@ public:
     Workspace& operator=(const Workspace&) = delete;
 
     // Creates the folder below `folder` (made first if missing) with
-    // permissions 0700, and locks it. A name that exists in any form moves the letter on;
-    // when 'z' is taken too, fresh digits are tried. False when no folder
-    // could be made; Failure then says which path failed and why.
+    // permissions 0700, and locks it. A name that exists in any form moves
+    // the letter on; when 'z' is taken too, fresh digits are tried. False
+    // when no folder could be made; Failure then says which path failed and
+    // why.
     [[nodiscard]] bool Create(const std::string& folder, unsigned long threadId);
 
     const std::string& Path() const { return path; }
