@@ -4,6 +4,8 @@
 #include <glib-unix.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 
 namespace app {
@@ -11,18 +13,22 @@ namespace app {
 namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
+// Without a wake-up pipe the main loop looks for a signal this often.
+constexpr unsigned kLookMs = 100;
 
 // What the handler may touch: it runs on whichever thread the signal hits
 // (the web engine starts threads before main), so it only records and wakes.
-volatile std::sig_atomic_t receivedSignal = 0;
+std::atomic<int> receivedSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 int wakeWrite = -1;
 
 void Record(int signal) {
-    if (receivedSignal == 0) {
-        receivedSignal = signal;
-    }
+    const int savedError = errno;
+    int none = 0;
+    (void)receivedSignal.compare_exchange_strong(none, signal);
     const char byte = 1;
     (void)!write(wakeWrite, &byte, 1);
+    errno = savedError;
 }
 
 } // namespace
@@ -67,8 +73,19 @@ TerminationSignals::~TerminationSignals() {
 bool TerminationSignals::Received() const { return receivedSignal != 0; }
 
 void TerminationSignals::DeliverTo(std::function<void()> close) {
-    closeWindow = std::move(close);
+    HoldBack();
+    onSignal = std::move(close);
     if (wakeRead < 0) {
+        source = g_timeout_add(
+            kLookMs,
+            [](gpointer data) -> gboolean {
+                auto& self = *static_cast<TerminationSignals*>(data);
+                if (self.Received()) {
+                    self.onSignal();
+                }
+                return G_SOURCE_CONTINUE;
+            },
+            this);
         return;
     }
     source = g_unix_fd_add(
@@ -77,10 +94,7 @@ void TerminationSignals::DeliverTo(std::function<void()> close) {
             char bytes[16];
             while (read(fd, bytes, sizeof bytes) > 0) {
             }
-            auto& self = *static_cast<TerminationSignals*>(data);
-            if (self.closeWindow) {
-                self.closeWindow();
-            }
+            static_cast<TerminationSignals*>(data)->onSignal();
             return G_SOURCE_CONTINUE;
         },
         this);
@@ -91,7 +105,7 @@ void TerminationSignals::HoldBack() {
         g_source_remove(source);
         source = 0;
     }
-    closeWindow = nullptr;
+    onSignal = nullptr;
 }
 
 } // namespace app

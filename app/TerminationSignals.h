@@ -1,7 +1,8 @@
 // SIGTERM, SIGHUP and SIGINT (a logout, kill, Ctrl-C) while a magazine is
 // open must not leave its Workspace behind. From start-up on they are only
-// recorded; while the window runs, one closes it; once the Workspace is gone,
-// the process ends by the signal as it would have. A signal that the process
+// recorded; whoever waits (the extraction, the window, a message box) looks
+// for one and gives up; once the Workspace is gone, the process ends by the
+// signal as it would have. A signal that the process
 // was started with ignored (nohup, a background job) stays ignored.
 #pragma once
 
@@ -20,13 +21,13 @@ public:
 
     bool Received() const;
 
-    // Until HoldBack, a signal (or one that came already) calls `close` from
-    // the main loop.
+    // Until HoldBack or the next DeliverTo, a signal (or one that came
+    // already) calls `close` from the main loop.
     void DeliverTo(std::function<void()> close);
     void HoldBack();
 
 private:
-    std::function<void()> closeWindow;
+    std::function<void()> onSignal;
     int wakeRead = -1;
     unsigned source = 0;
 };

@@ -8,6 +8,7 @@
 #include "player/PlayerFiles.h"
 #include "player/WebKitPlayer.h"
 #include "services/UsageStatistics.h"
+#include "ui/gtk/DisplayLoss.h"
 #include "ui/gtk/GtkWindowSystem.h"
 #include "ui/gtk/MessageBox.h"
 #include "viewer/BookSettings.h"
@@ -39,6 +40,18 @@ std::string ManifestPath(const std::string& folder) {
     return folder + platform::kPathSeparator + viewer::kManifestName;
 }
 
+// While it lives, losing the display removes the Workspace before the
+// process ends.
+class DisplayLossCleanup {
+public:
+    explicit DisplayLossCleanup(Workspace& workspace) {
+        ui::WhenDisplayLost([&workspace] { (void)workspace.Delete(); });
+    }
+    ~DisplayLossCleanup() { ui::WhenDisplayLost({}); }
+    DisplayLossCleanup(const DisplayLossCleanup&) = delete;
+    DisplayLossCleanup& operator=(const DisplayLossCleanup&) = delete;
+};
+
 } // namespace
 
 void ViewerApp::OpenContentFolder(const std::string& folder) {
@@ -48,6 +61,8 @@ void ViewerApp::OpenContentFolder(const std::string& folder) {
 }
 
 bool ViewerApp::InitInstance() {
+    // A signal dismisses any message box, so that none holds the process.
+    terminationSignals.DeliverTo(ui::EndMessageBoxes);
     package::PackageReader reader;
     const std::string& packagePath = magazinePath.empty() ? executablePath : magazinePath;
     const int probe = reader.Probe(packagePath);
@@ -63,8 +78,10 @@ bool ViewerApp::InitInstance() {
 }
 
 void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& packagePath) {
+    const std::string temporaryFolder = platform::TemporaryFolder();
+    RemoveStaleWorkspaces(temporaryFolder);
     Workspace workspace;
-    if (!workspace.Create(platform::TemporaryFolder(), platform::CurrentThreadId())) {
+    if (!workspace.Create(temporaryFolder, platform::CurrentThreadId())) {
         ShowPackageError("cannot make the temporary folder " + workspace.Failure());
         exitStatus = kExitNoWorkspace;
         return;
@@ -72,12 +89,17 @@ void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& pa
     // The magazine is unpacked while the player's web process, which takes
     // longest, starts.
     const bool display = ui::GtkWindowSystem::OpenDisplay();
+    const DisplayLossCleanup cleanup(workspace);
+    reader.SetCancel([this] { return terminationSignals.Received(); });
     auto extraction = std::async(std::launch::async, [&reader, &workspace, &packagePath] {
         return reader.Extract(workspace.Path(), packagePath,
                               package::ExtractMakeRoot | package::ExtractTrace | package::ExtractExactPaths);
     });
     std::unique_ptr<player::WebKitPlayer> player = display ? StartPlayer() : nullptr;
     const int extracted = extraction.get();
+    if (terminationSignals.Received()) {
+        return; // nobody waits for the magazine any more
+    }
     if (extracted != package::PkgOk) {
         // A damaged magazine is not shown: its movie would fail in ways that
         // say nothing of the cause.
@@ -140,10 +162,6 @@ std::function<void()> ViewerApp::PlayerFailed() {
 }
 
 void ViewerApp::RunWindow(std::unique_ptr<player::WebKitPlayer> player) {
-    // A signal during the extraction closes the magazine before it opens.
-    if (terminationSignals.Received()) {
-        return;
-    }
     const auto windowSystem = ui::GtkWindowSystem::Open(
         player::WebKitPlayers(playerFolder, PlayerFailed(), std::move(player)));
     if (!windowSystem) {
@@ -155,9 +173,12 @@ void ViewerApp::RunWindow(std::unique_ptr<player::WebKitPlayer> player) {
     viewer::ViewerDialog dialog(*windowSystem, contentFolder, viewer::ReadBookSettings(manifest),
                                 [&statistics] { statistics.emplace(services::StatisticsAddress()); });
     shownDialog = &dialog;
-    terminationSignals.DeliverTo([&dialog] { dialog.EndDialog(ui::kIdCancel); });
+    terminationSignals.DeliverTo([&dialog] {
+        ui::EndMessageBoxes();
+        dialog.EndDialog(ui::kIdCancel);
+    });
     (void)dialog.DoModal();
-    terminationSignals.HoldBack();
+    terminationSignals.DeliverTo(ui::EndMessageBoxes);
     shownDialog = nullptr;
     if (playerFailed) {
         exitStatus = kExitPlayerFailed;

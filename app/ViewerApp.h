@@ -49,8 +49,8 @@ private:
     // Makes `folder` the content folder and the current directory and loads
     // its manifest.
     void OpenContentFolder(const std::string& folder);
-    // Runs the window, with `player` in it, modally over the content folder,
-    // unless a signal came already; a signal closes it.
+    // Runs the window, with `player` in it, modally over the content folder;
+    // a signal (one that came already too) closes it.
     void RunWindow(std::unique_ptr<player::WebKitPlayer> player);
     void ReportNoDisplay();
     // The player of the window, made before the window (the display is open).

@@ -3,6 +3,7 @@
 #include "package/PackageReader.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -14,6 +15,12 @@ namespace {
 constexpr int kFreshDigitTries = 100;
 constexpr unsigned long kDigitRange = 100000;
 
+bool IsWorkspaceName(const std::string& name) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    return name.size() == kWorkspaceNameSize - 1 && name.starts_with("Kest") && name[4] >= 'a' &&
+           name[4] <= 'z' && std::all_of(name.begin() + 5, name.end(), digit);
+}
+
 } // namespace
 
 void FillWorkspaceName(char (&name)[kWorkspaceNameSize], unsigned long threadId, char letter) {
@@ -24,6 +31,22 @@ void FillWorkspaceName(char (&name)[kWorkspaceNameSize], unsigned long threadId,
         digits /= 10;
     }
     name[4] = letter;
+}
+
+void RemoveStaleWorkspaces(const std::string& folder) {
+    platform::Folder parent;
+    std::vector<platform::FolderEntry> entries;
+    if (!parent.Open(folder.c_str()) || !parent.List(entries)) {
+        return;
+    }
+    for (const platform::FolderEntry& entry : entries) {
+        platform::Folder stale;
+        // Opened without following a link; the lock is held while it goes.
+        if (entry.kind == platform::EntryKind::Folder && IsWorkspaceName(entry.name) &&
+            stale.OpenChild(parent, entry.name.c_str()) && stale.OwnedByCaller() && stale.Lock(false)) {
+            (void)platform::RemoveTree((folder + platform::kPathSeparator + entry.name).c_str());
+        }
+    }
 }
 
 bool Workspace::Create(const std::string& folder, unsigned long threadId) {
@@ -43,13 +66,17 @@ bool Workspace::Create(const std::string& folder, unsigned long threadId) {
             FillWorkspaceName(name, digits, letter);
             const std::string candidate = parent + platform::kPathSeparator + name;
             const int error = platform::MakeFolder(candidate.c_str(), 0700);
-            if (error == 0) {
+            // Another start may take it for a dead viewer's before it is
+            // locked; then it is gone or no longer this one, and the next name
+            // is tried.
+            if (error == 0 && lock.Open(candidate.c_str()) && lock.Lock(true) &&
+                lock.IsNamedBy(candidate.c_str())) {
                 parentFolder = parent;
                 path = candidate;
                 created = true;
                 return true;
             }
-            if (error != EEXIST) {
+            if (error != 0 && error != EEXIST) {
                 failure = candidate + ": " + std::strerror(error);
                 return false;
             }

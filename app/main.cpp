@@ -14,10 +14,13 @@
 #include "ui/gtk/MessageBox.h"
 
 #include <cstdio>
+#include <exception>
 
 namespace {
 
 constexpr int kExitUsage = 2;
+
+constexpr int kExitFailure = 1;
 
 int RunViewer(const std::string& executablePath, const std::string& magazinePath) {
     app::TerminationSignals signals;
@@ -25,9 +28,15 @@ int RunViewer(const std::string& executablePath, const std::string& magazinePath
     platform::FixRegistryDatabasePath();
     player::PrepareProcess();
     ui::RegisterBuiltInBitmaps();
-    app::ViewerApp viewer(executablePath, magazinePath, signals);
-    (void)viewer.InitInstance();
-    return viewer.ExitStatus();
+    // Caught, so that the stack unwinds and the Workspace goes with it.
+    try {
+        app::ViewerApp viewer(executablePath, magazinePath, signals);
+        (void)viewer.InitInstance();
+        return viewer.ExitStatus();
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "kest: %s\n", failure.what());
+        return kExitFailure;
+    }
 }
 
 } // namespace

@@ -20,6 +20,8 @@ inline constexpr int PkgErrFormat = -11;
 // Packer-side refusal of an output that would reach 2 GiB, where the 32-bit
 // offsets of the layout wrap.
 inline constexpr int PkgErrTooLarge = -12;
+// The reader's caller asked it to stop.
+inline constexpr int PkgErrCancelled = -13;
 
 inline constexpr int32_t EntryFile = 1;
 inline constexpr int32_t EntryFolder = 2;

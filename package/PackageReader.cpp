@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace package {
 
@@ -49,9 +50,10 @@ int PackageReader::Probe(const std::string& path) {
 }
 
 int PackageReader::OpenPackage(const std::string& path) {
-    if (!package.Open(path.c_str(), "rb")) {
-        return PkgErrOpen;
-    }
+    return package.Open(path.c_str(), "rb") ? ReadLayout() : PkgErrOpen;
+}
+
+int PackageReader::ReadLayout() {
     int result = CheckTrailer();
     if (result == PkgOk) {
         result = CheckHeader();
@@ -95,7 +97,13 @@ int PackageReader::Extract(const std::string& targetFolder, const std::string& p
 }
 
 int PackageReader::List(const std::string& packagePath, const std::function<void(const ListedEntry&)>& each) {
-    int result = OpenPackage(packagePath);
+    platform::FileStream stream;
+    return stream.Open(packagePath.c_str(), "rb") ? List(std::move(stream), each) : PkgErrOpen;
+}
+
+int PackageReader::List(platform::FileStream stream, const std::function<void(const ListedEntry&)>& each) {
+    package = std::move(stream);
+    int result = ReadLayout();
     if (result == PkgOk) {
         uint64_t cursor = 0;
         result = WalkFolder("", cursor, trailer.count, [&each](const std::string& path, const Entry& entry) {
@@ -160,6 +168,9 @@ int PackageReader::TraceDirectory() {
 int PackageReader::WalkFolder(const std::string& basePath, uint64_t& cursor, int32_t count,
                               const Visit& visit) {
     for (int32_t i = 0; i < count; ++i) {
+        if (Cancelled()) {
+            return PkgErrCancelled;
+        }
         if (cursor >= recordCount) {
             return PkgErrFormat; // the counts promise more records than there are
         }
@@ -207,6 +218,9 @@ int PackageReader::ExtractFile(const std::string& path, const Entry& entry) {
     uint64_t written = 0;
     if (available > 0 && package.Seek(static_cast<int64_t>(begin), SEEK_SET)) {
         while (written < available) {
+            if (Cancelled()) {
+                return PkgErrCancelled;
+            }
             const size_t want = static_cast<size_t>(
                 std::min<uint64_t>(available - written, static_cast<uint64_t>(transferSize)));
             const size_t count = package.Read(transfer.get(), want);

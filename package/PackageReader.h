@@ -45,9 +45,16 @@ public:
     // failure.
     [[nodiscard]] int List(const std::string& packagePath,
                            const std::function<void(const ListedEntry&)>& each);
+    // The same for a package already open in `stream` (a file, or bytes in
+    // memory), which it closes.
+    [[nodiscard]] int List(platform::FileStream stream, const std::function<void(const ListedEntry&)>& each);
 
     // Told the bytes written so far while Extract runs.
     void SetProgress(std::function<void(uint64_t done)> report) { progress = std::move(report); }
+    // Asked before each entry and each piece of a file while Extract runs:
+    // true ends it with PkgErrCancelled, so that a long extraction can be
+    // given up at once.
+    void SetCancel(std::function<bool()> cancelled) { cancel = std::move(cancelled); }
 
     // Makes the folder and its missing parents; 0 when a folder of that name
     // exists afterwards.
@@ -69,6 +76,8 @@ private:
     // Opens the file `path` names (exactly) and reads its trailer, header and
     // directory.
     int OpenPackage(const std::string& path);
+    // The same for the package already open.
+    int ReadLayout();
     int CheckTrailer();
     int CheckHeader();
     int ReadDirectory();
@@ -76,6 +85,7 @@ private:
     int TraceDirectory();
     int WalkFolder(const std::string& basePath, uint64_t& cursor, int32_t count, const Visit& visit);
     int ExtractFile(const std::string& path, const Entry& entry);
+    bool Cancelled() const { return cancel && cancel(); }
 
     PackageTrailer trailer{};
     PackageHeader header{};
@@ -94,6 +104,7 @@ private:
     // Set when a file's recorded bytes were not all there.
     bool dataMissing = false;
     std::function<void(uint64_t)> progress;
+    std::function<bool()> cancel;
     uint64_t bytesWritten = 0;
 };
 

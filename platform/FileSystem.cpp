@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <functional>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,7 +29,16 @@ FileStream::~FileStream() { Close(); }
 
 bool FileStream::Open(const char* path, const char* mode) {
     Close();
-    file = std::fopen(path, mode);
+    // Close-on-exec: the web engine's processes, started at any moment, must
+    // not hold our files open.
+    file = std::fopen(path, (std::string(mode) + 'e').c_str());
+    return file != nullptr;
+}
+
+bool FileStream::OpenMemory(const void* data, size_t size) {
+    Close();
+    // Read only: the bytes are never written through the stream.
+    file = fmemopen(const_cast<void*>(data), size, "rb");
     return file != nullptr;
 }
 
@@ -324,6 +334,20 @@ bool Folder::List(std::vector<FolderEntry>& entries) const {
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     return true;
+}
+
+bool Folder::Lock(bool wait) const { return flock(descriptor, LOCK_EX | (wait ? 0 : LOCK_NB)) == 0; }
+
+bool Folder::OwnedByCaller() const {
+    struct stat info {};
+    return fstat(descriptor, &info) == 0 && info.st_uid == geteuid();
+}
+
+bool Folder::IsNamedBy(const char* path) const {
+    struct stat named {};
+    struct stat open {};
+    return lstat(path, &named) == 0 && fstat(descriptor, &open) == 0 && named.st_dev == open.st_dev &&
+           named.st_ino == open.st_ino;
 }
 
 int Folder::Rename(const char* from, const char* to) const {

@@ -28,8 +28,12 @@ public:
     FileStream& operator=(FileStream&& other) noexcept;
     ~FileStream();
 
-    // mode is a C stream mode ("rb", "wb", "a"). False (errno set) on failure.
+    // mode is a C stream mode ("rb", "wb", "a"); the file is closed on exec,
+    // as every descriptor here is. False (errno set) on failure.
     [[nodiscard]] bool Open(const char* path, const char* mode);
+    // Reads the `size` bytes at `data`, which must outlive the stream, as a
+    // file: no file is made.
+    [[nodiscard]] bool OpenMemory(const void* data, size_t size);
     // Opens the entry `name` of `folder` for reading only if it is a regular
     // file: a link is not followed and a FIFO is not waited on. False, errno
     // set, on failure; `found` then tells what was there in place of a
@@ -108,6 +112,13 @@ public:
     // True when this folder is `other` or lies anywhere below it (also through
     // a second mount of it).
     bool IsWithin(const Folder& other) const;
+    // An exclusive lock on the folder, held until it is closed. Without
+    // `wait`, false at once when another holder has it.
+    [[nodiscard]] bool Lock(bool wait) const;
+    // True when the calling user owns the folder.
+    bool OwnedByCaller() const;
+    // True when `path` (a final link not followed) names this very folder.
+    bool IsNamedBy(const char* path) const;
     // renameat and unlinkat of entries of this folder; 0 or the errno value.
     int Rename(const char* from, const char* to) const;
     int Remove(const char* name) const;

@@ -1,6 +1,7 @@
 // A synchronous HTTP session: open an address, let the response begin, close.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 namespace platform {
@@ -27,11 +28,16 @@ public:
     // Sends one GET for `url` (http or https) with only the client's default
     // headers and returns as soon as the response has begun: its status line
     // and headers are in. No byte of the body is read; redirects are not
-    // followed. False when no response began.
+    // followed. False when no response began or Stop came first.
     [[nodiscard]] bool OpenUrl(const char* url);
+    // Ends OpenUrl at once, now or when it comes; callable from any thread
+    // while the session exists.
+    void Stop();
 
 private:
-    void* curl = nullptr; // the client's easy handle
+    void* curl = nullptr;  // the client's easy handle
+    void* multi = nullptr; // drives it, so that Stop can wake its wait
+    std::atomic<bool> stopping{false};
 };
 
 } // namespace platform

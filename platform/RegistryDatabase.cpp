@@ -187,7 +187,7 @@ namespace {
 // meanwhile (another process making it too, say).
 LONG CreateRegistryFile(const std::string& path) {
     std::string laidOut = path + ".XXXXXX";
-    const int descriptor = mkstemp(laidOut.data());
+    const int descriptor = mkostemp(laidOut.data(), O_CLOEXEC);
     if (descriptor < 0) {
         return errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_CANTOPEN;
     }

@@ -1,12 +1,9 @@
 #include "services/UsageStatistics.h"
 
-#include "platform/Internet.h"
 #include "platform/StartupLog.h"
 
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
-#include <thread>
+#include <system_error>
 
 #ifndef KEST_STATS_URL_DEFAULT
 #error "KEST_STATS_URL_DEFAULT must be defined by the build"
@@ -19,40 +16,56 @@ const char* StatisticsAddress() {
     return url != nullptr && *url != '\0' ? url : KEST_STATS_URL_DEFAULT;
 }
 
-void SendUsageStatistics(const char* url) {
-    platform::InternetSession session;
-    // Nothing depends on the request: a session that cannot be set up, like
-    // a request that fails, is dropped.
-    if (!session.Open(kStatisticsUserAgent)) {
-        return;
-    }
+namespace {
+
+// Nothing depends on the request: a session that cannot be set up, like a
+// request that fails, is dropped.
+void Send(platform::InternetSession& session, const char* url) {
     session.SetConnectTimeout(kStatisticsConnectTimeoutMs);
     [[maybe_unused]] const bool begun = session.OpenUrl(url);
 }
 
-// Shared with the sending thread, which may outlive the request object.
-struct UsageStatisticsRequest::State {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool done = false;
-};
+} // namespace
 
-UsageStatisticsRequest::UsageStatisticsRequest(std::string url) : state(std::make_shared<State>()) {
-    platform::LogStartup("statistics begun");
-    std::thread([state = state, url = std::move(url)] {
-        SendUsageStatistics(url.c_str());
-        platform::LogStartup("statistics done");
-        const std::lock_guard<std::mutex> lock(state->mutex);
-        state->done = true;
-        state->changed.notify_all();
-    }).detach();
+void SendUsageStatistics(const char* url) {
+    platform::InternetSession session;
+    if (session.Open(kStatisticsUserAgent)) {
+        Send(session, url);
+    }
 }
 
-UsageStatisticsRequest::~UsageStatisticsRequest() { (void)WaitFor(kStatisticsExitWait); }
+UsageStatisticsRequest::UsageStatisticsRequest(const std::string& url) {
+    platform::LogStartup("statistics begun");
+    // Opened here, so that Stop may come from this thread at any time.
+    if (!session.Open(kStatisticsUserAgent)) {
+        done = true;
+        return;
+    }
+    try {
+        thread = std::thread([this, url] {
+            Send(session, url.c_str());
+            platform::LogStartup("statistics done");
+            const std::lock_guard<std::mutex> lock(mutex);
+            done = true;
+            changed.notify_all();
+        });
+    } catch (const std::system_error&) {
+        done = true; // no thread to send it: the magazine is read all the same
+    }
+}
+
+UsageStatisticsRequest::~UsageStatisticsRequest() {
+    if (!WaitFor(kStatisticsExitWait)) {
+        session.Stop();
+    }
+    if (thread.joinable()) {
+        thread.join();
+    }
+}
 
 bool UsageStatisticsRequest::WaitFor(std::chrono::milliseconds bound) {
-    std::unique_lock<std::mutex> lock(state->mutex);
-    return state->changed.wait_for(lock, bound, [this] { return state->done; });
+    std::unique_lock<std::mutex> lock(mutex);
+    return changed.wait_for(lock, bound, [this] { return done; });
 }
 
 } // namespace services

@@ -2,9 +2,13 @@
 // server a magazine is being read.
 #pragma once
 
+#include "platform/Internet.h"
+
 #include <chrono>
-#include <memory>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace services {
 
@@ -25,9 +29,10 @@ void SendUsageStatistics(const char* url);
 // and the keys work at once whatever the server does.
 class UsageStatisticsRequest {
 public:
-    explicit UsageStatisticsRequest(std::string url);
-    // Waits at most kStatisticsExitWait for the request; one still under way
-    // then is left to end with the process.
+    explicit UsageStatisticsRequest(const std::string& url);
+    // Waits at most kStatisticsExitWait for the request, then stops one still
+    // under way: no thread of ours is inside the client while the process
+    // ends.
     ~UsageStatisticsRequest();
     UsageStatisticsRequest(const UsageStatisticsRequest&) = delete;
     UsageStatisticsRequest& operator=(const UsageStatisticsRequest&) = delete;
@@ -36,8 +41,11 @@ public:
     [[nodiscard]] bool WaitFor(std::chrono::milliseconds bound);
 
 private:
-    struct State;
-    std::shared_ptr<State> state;
+    platform::InternetSession session;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;
+    std::thread thread;
 };
 
 } // namespace services

@@ -2,9 +2,19 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace ui {
+
+namespace {
+
+// Main thread only, as every box is.
+std::vector<GtkWidget*> shownBoxes;
+bool boxesEnded = false;
+
+} // namespace
 
 int MessageBox(const char* text, const char* caption) { return MessageBox(nullptr, text, caption); }
 
@@ -14,6 +24,9 @@ int MessageBox(GtkWindow* owner, const char* text, const char* caption) {
         std::fprintf(stderr, "%s: %s\n", caption, text);
         return kIdOk;
     }
+    if (boxesEnded) {
+        return kIdOk;
+    }
     // A path in the text may hold bytes of another encoding (a magazine's
     // code page 936 name); the toolkit draws only UTF-8.
     gchar* shown = g_utf8_make_valid(text, -1);
@@ -21,9 +34,18 @@ int MessageBox(GtkWindow* owner, const char* text, const char* caption) {
                                             GTK_BUTTONS_OK, "%s", shown);
     g_free(shown);
     gtk_window_set_title(GTK_WINDOW(box), caption);
+    shownBoxes.push_back(box);
     gtk_dialog_run(GTK_DIALOG(box));
+    shownBoxes.erase(std::find(shownBoxes.begin(), shownBoxes.end(), box));
     gtk_widget_destroy(box);
     return kIdOk;
+}
+
+void EndMessageBoxes() {
+    boxesEnded = true;
+    for (GtkWidget* box : shownBoxes) {
+        gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_NONE);
+    }
 }
 
 } // namespace ui

@@ -13,4 +13,8 @@ int MessageBox(const char* text, const char* caption);
 // The same, kept above `owner` (may be null) while it is shown.
 int MessageBox(GtkWindow* owner, const char* text, const char* caption);
 
+// Dismisses the boxes shown now; later ones return at once, unseen: the
+// process is ending and nobody may be left to click them.
+void EndMessageBoxes();
+
 } // namespace ui

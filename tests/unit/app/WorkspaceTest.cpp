@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <regex>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -97,6 +98,28 @@ TEST(Workspace, DeletionRemovesOnlyWhatIsInside) {
     EXPECT_FALSE(fs::exists(workspace.Path()));
     EXPECT_EQ(ReadWholeFile(outside + "/keep.txt"), "keep");
     EXPECT_FALSE(workspace.Delete()); // only once
+}
+
+TEST(Workspace, AStartRemovesOnlyWorkspacesWhoseViewerIsGone) {
+    ScratchFolder scratch;
+    Workspace live;
+    ASSERT_TRUE(live.Create(scratch.Path(), 1));
+    fs::create_directories(scratch / "Kestb00002/deep");
+    // Look-alikes: other names, a file, a link to a folder, another user's.
+    for (const char* name : {"Kest00003", "KestB00004", "Kestc0000x", "Kestc000055", "Kestg00008"}) {
+        fs::create_directory(scratch / name);
+    }
+    WriteWholeFile(scratch / "Kestd00005", "");
+    fs::create_directory_symlink(scratch / "Kestb00002/deep", scratch / "Keste00006");
+    const bool otherUser = ::chown((scratch / "Kestg00008").c_str(), 12345, 12345) == 0;
+
+    RemoveStaleWorkspaces(scratch.Path());
+    EXPECT_FALSE(fs::exists(scratch / "Kestb00002"));
+    EXPECT_TRUE(fs::is_directory(live.Path()));
+    for (const char* name : {"Kest00003", "KestB00004", "Kestc0000x", "Kestc000055", "Kestd00005", "Keste00006"}) {
+        EXPECT_TRUE(fs::exists(fs::symlink_status(scratch / name))) << name;
+    }
+    EXPECT_EQ(fs::exists(scratch / "Kestg00008"), otherUser);
 }
 
 } // namespace

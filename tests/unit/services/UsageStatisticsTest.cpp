@@ -192,6 +192,17 @@ TEST_F(UsageStatisticsTest, TheRequestRunsBesideTheCallerWhoWaitsOnlyTheBoundFor
         EXPECT_FALSE(request.WaitFor(milliseconds(300)));
     }
     EXPECT_LT(Clock::now() - start, milliseconds(300) + services::kStatisticsExitWait + milliseconds(300));
+    // The request was stopped, not left running: its connection is closed.
+    const int connection = accept(silent, nullptr, nullptr);
+    ASSERT_GE(connection, 0);
+    pollfd entry{connection, POLLIN, 0};
+    char request[4096];
+    ssize_t got = 1;
+    while (got > 0 && poll(&entry, 1, 100) == 1) {
+        got = recv(connection, request, sizeof request, 0);
+    }
+    EXPECT_EQ(got, 0);
+    close(connection);
     close(silent);
 }
 
