@@ -38,23 +38,4 @@ inline std::string EntryName(const PackageEntry& record) {
     return std::string(record.name, strnlen(record.name, sizeof record.name));
 }
 
-// A name for one line of a log or terminal: control bytes and the backslash
-// become escapes ("\x0a", "\\"), so a name cannot break the line or steer a
-// terminal; every other byte stays as it is.
-inline std::string PrintableName(const std::string& name) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string result;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '\\') {
-            result += "\\\\";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            result += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-        } else {
-            result += c;
-        }
-    }
-    return result;
-}
-
 } // namespace package

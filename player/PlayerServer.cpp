@@ -1,6 +1,7 @@
 #include "player/PlayerServer.h"
 
 #include "platform/StartupLog.h"
+#include "platform/Text.h"
 
 #include <webkit2/webkit2.h>
 
@@ -46,8 +47,9 @@ void Answer(WebKitURISchemeRequest* request, GBytes* body, const char* mimeType)
     g_object_unref(stream);
 }
 
-// Files too large to hold are streamed.
-constexpr std::uintmax_t kMaxFileInMemory = 64 << 20;
+// Larger files are streamed: each request would hold a whole copy, and a
+// movie may ask for the same large file many times at once.
+constexpr std::uintmax_t kMaxFileInMemory = 4 << 20;
 
 bool AnswerFromFile(WebKitURISchemeRequest* request, const std::string& path, const char* mimeType) {
     std::error_code error;
@@ -149,7 +151,8 @@ void PlayerServer::Serve(WebKitURISchemeRequest* request) const {
     }
     if (!file) {
         if (!g_str_has_prefix(path, "/content/")) {
-            std::fprintf(stderr, "kest: the movie player has no file %s\n", path);
+            std::fprintf(stderr, "kest: the movie player has no file %s\n",
+                         platform::PrintableText(path, platform::kLoggedTextBytes).c_str());
         }
         Answer404(request);
         return;

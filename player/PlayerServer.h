@@ -1,6 +1,6 @@
 // Answers the web view's requests on the player's URI scheme: the player's
 // own files, built in or from the development folder, and the content
-// folder's files, each from memory.
+// folder's files, small ones from memory, large ones streamed.
 #pragma once
 
 #include "player/PlayerFiles.h"

@@ -1,6 +1,7 @@
 #include "player/WebKitPlayer.h"
 
 #include "platform/StartupLog.h"
+#include "platform/Text.h"
 #include "ui/gtk/MessageBox.h"
 
 #include <gtk/gtk.h>
@@ -201,8 +202,10 @@ void WebKitPlayer::GiveUp(const std::string& why) {
 }
 
 WebKitPlayer::~WebKitPlayer() {
-    if (pendingFailure != 0) {
-        g_source_remove(pendingFailure);
+    for (const unsigned source : {pendingFailure, deliverySource}) {
+        if (source != 0) {
+            g_source_remove(source);
+        }
     }
     g_cancellable_cancel(cancellable);
     g_object_unref(cancellable);
@@ -310,7 +313,7 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
             milestones.firstFsCommand = Clock::now();
             platform::LogStartup("first fscommand");
         }
-        fsCommands.emplace_back(first, second);
+        QueueFsCommand(first, second);
         DeliverFsCommands();
     } else if (kind == "ready") {
         milestones.pageReady = Clock::now();
@@ -339,7 +342,8 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
         watchdog.Satisfied();
     } else if (kind == "mark" && first == "missing") {
         // The player works; the movie is not there, which the viewer tells.
-        std::fprintf(stderr, "kest: the player could not load the movie: %s\n", second.c_str());
+        std::fprintf(stderr, "kest: the player could not load the movie: %s\n",
+                     platform::PrintableText(second, platform::kLoggedTextBytes).c_str());
         watchdog.Satisfied();
     } else if (kind == "mark" && first == "failed") {
         watchdog.Failed("Ruffle did not start it (" + second + ")");
@@ -348,21 +352,50 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
     }
 }
 
+void WebKitPlayer::QueueFsCommand(const std::string& command, const std::string& args) {
+    const size_t bytes = command.size() + args.size();
+    if (fsCommands.size() >= kMaxQueuedCommands || queuedBytes + bytes > kMaxQueuedBytes) {
+        if (!droppedCommands) {
+            std::fputs(
+                "kest: the movie sends commands faster than they are answered; some are dropped\n",
+                stderr);
+            droppedCommands = true;
+        }
+        return;
+    }
+    fsCommands.emplace_back(command, args);
+    queuedBytes += bytes;
+}
+
 // A handler that calls into the player waits in a nested loop, where further
-// commands may arrive; they queue up behind the one being handled.
+// commands may arrive; they queue up behind the one being handled. Only the
+// commands waiting when delivery starts are delivered before the main loop
+// runs again: a movie that answers every reply with another command would
+// otherwise keep the window from ever closing.
 void WebKitPlayer::DeliverFsCommands() {
     if (delivering) {
         return;
     }
     delivering = true;
-    while (!fsCommands.empty()) {
-        const auto [command, args] = fsCommands.front();
+    for (size_t count = fsCommands.size(); count > 0; --count) {
+        const auto [command, args] = std::move(fsCommands.front());
         fsCommands.pop_front();
+        queuedBytes -= command.size() + args.size();
         if (fsCommand) {
             fsCommand(command, args);
         }
     }
     delivering = false;
+    if (!fsCommands.empty() && deliverySource == 0) {
+        deliverySource = g_idle_add(
+            +[](gpointer self) -> gboolean {
+                auto* player = static_cast<WebKitPlayer*>(self);
+                player->deliverySource = 0;
+                player->DeliverFsCommands();
+                return G_SOURCE_REMOVE;
+            },
+            this);
+    }
 }
 
 void WebKitPlayer::DropWaitingScripts() {
@@ -432,7 +465,8 @@ std::string WebKitPlayer::CallFunction(const std::string& request) {
         pending);
     g_variant_unref(arguments);
     if (!WaitUntil([&call] { return call->done; }, left())) {
-        std::fprintf(stderr, "kest: the movie did not answer in time: %s\n", request.c_str());
+        std::fprintf(stderr, "kest: the movie did not answer in time: %s\n",
+                     platform::PrintableText(request, platform::kLoggedTextBytes).c_str());
         return {};
     }
     return call->answer;
