@@ -1,24 +1,43 @@
 // A test movie that runs a script of host commands: it loads "script.txt"
 // beside it (UTF-8, one "command<TAB>arguments" a line), echoes every call
 // the host makes as the fscommand "probe_echo" ("name|arg|..."), and sends the
-// script's next command once "bg" has come and after each "hdgetreg" reply.
+// script's next command once "bg" has come and after each "hdgetreg" reply;
+// after a command the host does not answer, at once. Two lines steer it:
+// "again" goes back to the script's first line, "burst<TAB>N" sends the
+// line after it N times at once.
 import flash.external.ExternalInterface;
 
 class Scripted {
     static var script:Array<Array<String>> = null;
+    static var at = 0;
     static var started = false;
 
     static function fscommand(command:String, args:String) {
         untyped __global__["flash.system.fscommand"](command, args);
     }
 
+    static function send(line:Array<String>) {
+        fscommand(line[0], line.length > 1 ? line[1] : "");
+    }
+
     static function next() {
-        if (script == null || !started) {
+        if (script == null || !started || at >= script.length) {
             return;
         }
-        var line = script.shift();
-        if (line != null) {
-            fscommand(line[0], line.length > 1 ? line[1] : "");
+        var line = script[at++];
+        if (line[0] == "again") {
+            at = 0;
+            next();
+        } else if (line[0] == "burst") {
+            var copied = script[at++];
+            for (i in 0...Std.parseInt(line[1])) {
+                send(copied);
+            }
+        } else {
+            send(line);
+            if (["writereg", "readreg", "CopyFile"].indexOf(line[0]) < 0) {
+                next();
+            }
         }
     }
 
