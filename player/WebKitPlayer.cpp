@@ -2,6 +2,7 @@
 
 #include "platform/StartupLog.h"
 #include "platform/Text.h"
+#include "player/EngineSandbox.h"
 #include "ui/gtk/MessageBox.h"
 
 #include <gtk/gtk.h>
@@ -73,6 +74,8 @@ void PrepareProcess() {
     // measured, it doubles the player's start. The web process inherits this;
     // a value set by the user is kept.
     setenv("JSC_useOMGJIT", "false", 0);
+    // Before GTK and the engine read the environment it may change.
+    (void)UseEngineSandbox();
 }
 
 WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder,
@@ -88,6 +91,7 @@ WebKitPlayer::WebKitPlayer(const std::string& playerFolder, std::function<void()
     platform::LogStartup(playerFolder.empty() ? "player files in the program" : "player files in " + playerFolder);
     cancellable = g_cancellable_new();
     context = webkit_web_context_new_ephemeral();
+    webkit_web_context_set_sandbox_enabled(context, UseEngineSandbox());
     webkit_web_context_register_uri_scheme(context, kPlayerScheme, ServeRequest, this, nullptr);
     WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
     webkit_security_manager_register_uri_scheme_as_secure(security, kPlayerScheme);
