@@ -52,14 +52,4 @@ TEST(Text, StepsNeverTakeAnAsciiByteOfUtf8) {
     EXPECT_EQ(CharLength("\xD6\xD0", Encoding::Cp936, 1), 1);
 }
 
-TEST(Text, PrintableTextEscapesSingleBytesAndCutsBetweenCharacters) {
-    SetHostEncoding("GBK");
-    // 0x5C as the second byte of a character is no backslash.
-    EXPECT_EQ(PrintableText("\x81\x5c\\\n\x7f"), "\x81\x5c\\\\\\x0a\\x7f");
-    EXPECT_EQ(PrintableText("ab\x81\x5c", 3), "ab... (4 bytes)");
-    SetHostEncoding("UTF-8");
-    EXPECT_EQ(PrintableText("\xE4\xB8\xAD\x1b", 4), "\xE4\xB8\xAD\\x1b");
-    EXPECT_EQ(PrintableText("\xE4\xB8\xAD", 2), "... (3 bytes)");
-}
-
 } // namespace

@@ -146,29 +146,6 @@ TEST_F(RegistryCommandsTest, ValuesOf99CharactersAreReadButNot100) {
     EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Long|" + longest + "y"), "regwritesuccess");
 }
 
-TEST_F(RegistryCommandsTest, OversizedValuesAndOverdeepKeysAreRefusedAndWriteNothing) {
-    const std::string largest(services::kMaxValueBytes, 'v');
-    EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Demo|Big|" + largest), "regwritesuccess");
-    EXPECT_EQ(Write("HKEY_CURRENT_USER|Software\\Other|Big|" + largest + "v"), "regwritefail");
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Other"));
-
-    std::string deepest = "k";
-    for (int level = 2; level <= 512; ++level) {
-        deepest += "\\k";
-    }
-    EXPECT_EQ(Write("HKEY_CURRENT_USER|" + deepest + "|V|1"), "regwritesuccess");
-    EXPECT_EQ(Write("HKEY_CURRENT_USER|" + deepest + "\\k|V|1"), "regwritefail");
-    // Counted from the root, also below an opened key.
-    HKEY key = nullptr;
-    HKEY below = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, deepest.c_str(), 0, KEY_ALL_ACCESS, &key),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegCreateKeyExA(key, "k", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                              nullptr, &below, nullptr),
-              ERROR_BAD_PATHNAME);
-    RegCloseKey(key);
-}
-
 TEST_F(RegistryCommandsTest, OtherTypesReadAsTheirBytesUpToTheFirstZero) {
     Store("Software\\Demo", "A", REG_DWORD, Dword(65));
     Store("Software\\Demo", "Zero", REG_DWORD, Dword(0));
