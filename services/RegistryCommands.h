@@ -11,7 +11,7 @@ inline constexpr const char* kReplyRegWriteSuccess = "regwritesuccess";
 inline constexpr const char* kReplyRegWriteFail = "regwritefail";
 
 // The longest data text a movie may store: far more than a read returns (99
-// bytes), and small enough that a movie cannot fill the reader's disk.
+// bytes), and small enough that a few writes cannot swell the registry.
 inline constexpr size_t kMaxValueBytes = 64 << 10;
 
 // args: root name | key path | value name. Replies with the value's data up to
