@@ -1,10 +1,8 @@
 // A test movie that runs a script of host commands: it loads "script.txt"
 // beside it (UTF-8, one "command<TAB>arguments" a line), echoes every call
 // the host makes as the fscommand "probe_echo" ("name|arg|..."), and sends the
-// script's next command once "bg" has come and after each "hdgetreg" reply;
-// after a command the host does not answer, at once. Two lines steer it:
-// "again" goes back to the script's first line, "burst<TAB>N" sends the
-// line after it N times at once.
+// script's next command once "bg" has come and after each "hdgetreg" reply.
+// A line "again" goes back to the script's first line.
 import flash.external.ExternalInterface;
 
 class Scripted {
@@ -16,10 +14,6 @@ class Scripted {
         untyped __global__["flash.system.fscommand"](command, args);
     }
 
-    static function send(line:Array<String>) {
-        fscommand(line[0], line.length > 1 ? line[1] : "");
-    }
-
     static function next() {
         if (script == null || !started || at >= script.length) {
             return;
@@ -27,18 +21,9 @@ class Scripted {
         var line = script[at++];
         if (line[0] == "again") {
             at = 0;
-            next();
-        } else if (line[0] == "burst") {
-            var copied = script[at++];
-            for (i in 0...Std.parseInt(line[1])) {
-                send(copied);
-            }
-        } else {
-            send(line);
-            if (["writereg", "readreg", "CopyFile"].indexOf(line[0]) < 0) {
-                next();
-            }
+            line = script[at++];
         }
+        fscommand(line[0], line.length > 1 ? line[1] : "");
     }
 
     static function main() {
