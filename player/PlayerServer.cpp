@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <system_error>
@@ -51,32 +52,90 @@ void Answer(WebKitURISchemeRequest* request, GBytes* body, const char* mimeType)
 // movie may ask for the same large file many times at once.
 constexpr std::uintmax_t kMaxFileInMemory = 4 << 20;
 
-bool AnswerFromFile(WebKitURISchemeRequest* request, const std::string& path, const char* mimeType) {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) {
-        return false;
-    }
+// The engine reads a response as fast as it can and keeps what the web
+// process has not taken yet in the viewer's memory, so files read many times
+// at once would be held many times over. Their responses take turns instead:
+// while this much is on its way, further files wait (one goes at any size).
+constexpr std::uintmax_t kMaxBytesOnTheirWay = 64 << 20;
+
+struct WaitingFile {
+    WebKitURISchemeRequest* request;
+    std::string path;
+    std::uintmax_t size;
+    const char* mimeType;
+};
+// Only the user-interface thread touches this.
+struct FilesOnTheirWay {
+    std::uintmax_t bytes = 0;
+    std::deque<WaitingFile> waiting;
+};
+FilesOnTheirWay& OnTheirWay() {
+    static auto* files = new FilesOnTheirWay;
+    return *files;
+}
+
+bool Fits(std::uintmax_t size) {
+    const std::uintmax_t bytes = OnTheirWay().bytes;
+    return bytes == 0 || bytes + size <= kMaxBytesOnTheirWay;
+}
+
+GInputStream* OpenFile(const std::string& path, std::uintmax_t size) {
     if (size <= kMaxFileInMemory) {
         gchar* contents = nullptr;
         gsize length = 0;
         if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) {
-            return false;
+            return nullptr;
         }
         GBytes* body = g_bytes_new_take(contents, length);
-        Answer(request, body, mimeType);
+        GInputStream* stream = g_memory_input_stream_new_from_bytes(body);
         g_bytes_unref(body);
-        return true;
+        return stream;
     }
     GFile* handle = g_file_new_for_path(path.c_str());
     GFileInputStream* stream = g_file_read(handle, nullptr, nullptr);
     g_object_unref(handle);
-    if (!stream) {
-        return false;
+    return G_INPUT_STREAM(stream);
+}
+
+void Send(const WaitingFile& file);
+
+// A response's bytes are on their way until the engine lets go of its stream,
+// which it does once the web process has the whole file.
+void Arrived(gpointer size, GObject*) {
+    FilesOnTheirWay& files = OnTheirWay();
+    files.bytes -= GPOINTER_TO_SIZE(size);
+    while (!files.waiting.empty() && Fits(files.waiting.front().size)) {
+        const WaitingFile next = std::move(files.waiting.front());
+        files.waiting.pop_front();
+        Send(next);
+        g_object_unref(next.request);
     }
-    Answer(request, G_INPUT_STREAM(stream), static_cast<gint64>(size), mimeType);
+}
+
+void Send(const WaitingFile& file) {
+    GInputStream* stream = OpenFile(file.path, file.size);
+    if (!stream) {
+        Answer404(file.request);
+        return;
+    }
+    OnTheirWay().bytes += file.size;
+    g_object_weak_ref(G_OBJECT(stream), Arrived, GSIZE_TO_POINTER(file.size));
+    Answer(file.request, stream, static_cast<gint64>(file.size), file.mimeType);
     g_object_unref(stream);
-    return true;
+}
+
+void AnswerFromFile(WebKitURISchemeRequest* request, const std::string& path,
+                    const char* mimeType) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) {
+        Answer404(request);
+    } else if (!OnTheirWay().waiting.empty() || !Fits(size)) {
+        OnTheirWay().waiting.push_back(
+            {WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request)), path, size, mimeType});
+    } else {
+        Send({request, path, size, mimeType});
+    }
 }
 
 // Built-in files being unpacked on a worker thread, and the requests waiting
@@ -158,9 +217,7 @@ void PlayerServer::Serve(WebKitURISchemeRequest* request) const {
         return;
     }
     if (!file->embedded) {
-        if (!AnswerFromFile(request, file->path, file->mimeType)) {
-            Answer404(request);
-        }
+        AnswerFromFile(request, file->path, file->mimeType);
         return;
     }
     if (auto unpacked = UnpackedFiles().find(file->path); unpacked != UnpackedFiles().end()) {
