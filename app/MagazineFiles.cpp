@@ -5,6 +5,7 @@
 #include "package/PackagePaths.h"
 #include "package/PackageReader.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <cerrno>
 #include <cinttypes>
@@ -63,7 +64,7 @@ int ListMagazine(const std::string& magazinePath) {
     int files = 0;
     int folders = 0;
     const int result = reader.List(magazinePath, [&](const package::PackageReader::ListedEntry& entry) {
-        const std::string name = package::PrintableName(entry.path);
+        const std::string name = platform::PrintableText(entry.path);
         if (entry.isFolder) {
             std::printf("%12s  %s/\n", "", name.c_str());
             ++folders;

@@ -39,7 +39,4 @@ inline std::string EntryName(const PackageEntry& record) {
     return std::string(record.name, strnlen(record.name, sizeof record.name));
 }
 
-// A name for one line of a log or terminal.
-using platform::PrintableName;
-
 } // namespace package

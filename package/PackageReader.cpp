@@ -1,6 +1,7 @@
 #include "package/PackageReader.h"
 
 #include "package/PackagePaths.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -159,7 +160,7 @@ int PackageReader::TraceDirectory() {
         if (read != PkgOk) {
             return read;
         }
-        std::printf("ex:  %s %d\n", PrintableName(entry.name).c_str(), entry.size);
+        std::printf("ex:  %s %d\n", platform::PrintableText(entry.name).c_str(), entry.size);
     }
     std::printf("\n\n\n");
     return PkgOk;

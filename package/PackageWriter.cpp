@@ -1,6 +1,7 @@
 #include "package/PackageWriter.h"
 
 #include "package/PackagePaths.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -330,7 +331,8 @@ void PackageWriter::WriteDebugLog() {
     }
     // One record, one line, whatever bytes its name holds.
     for (const PackageEntry& record : records) {
-        const std::string line = "pk: " + PrintableName(EntryName(record)) + " " + std::to_string(record.size) + "\n";
+        const std::string line = "pk: " + platform::PrintableText(EntryName(record)) + " " +
+                                 std::to_string(record.size) + "\n";
         log.Write(line.data(), line.size());
     }
     log.Write("\n\n\n", 3);

@@ -18,6 +18,8 @@ using registry::MapError;
 using registry::Statement;
 
 constexpr size_t kMaxKeyNameLength = 255;
+// Keys below a root, at most, as the platform's registry allowed.
+constexpr size_t kMaxKeyDepth = 512;
 
 } // namespace
 
@@ -25,6 +27,7 @@ struct RegistryKey {
     std::shared_ptr<Database> database;
     int64_t id = 0;
     REGSAM access = 0;
+    size_t depth = 0; // keys between the root and this one, itself included
 };
 
 namespace {
@@ -157,7 +160,8 @@ LONG WalkPath(HKEY key, const char* subKey, bool forWriting, HKEY* result, PathW
         return ERROR_INVALID_PARAMETER;
     }
     *result = nullptr;
-    if (!SplitPath(subKey, walk.names)) {
+    const size_t depth = key != nullptr && !IsPredefined(key) ? key->depth : 0;
+    if (!SplitPath(subKey, walk.names) || depth + walk.names.size() > kMaxKeyDepth) {
         return ERROR_BAD_PATHNAME;
     }
     const LONG status = Resolve(key, forWriting, 0, walk.key);
@@ -165,9 +169,10 @@ LONG WalkPath(HKEY key, const char* subKey, bool forWriting, HKEY* result, PathW
     return status == ERROR_SUCCESS ? Walk(walk.key, walk.names, walk.found) : status;
 }
 
-LONG Hand(RegistryKey&& key, REGSAM access, HKEY* result) {
-    key.access = access;
-    *result = new RegistryKey(std::move(key));
+LONG Hand(PathWalk&& walk, REGSAM access, HKEY* result) {
+    walk.key.access = access;
+    walk.key.depth += walk.names.size();
+    *result = new RegistryKey(std::move(walk.key));
     return ERROR_SUCCESS;
 }
 
@@ -178,7 +183,7 @@ LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* res
     if (const LONG status = WalkPath(key, subKey, false, result, walk); status != ERROR_SUCCESS) {
         return status;
     }
-    return walk.found == walk.names.size() ? Hand(std::move(walk.key), access, result)
+    return walk.found == walk.names.size() ? Hand(std::move(walk), access, result)
                                            : ERROR_FILE_NOT_FOUND;
 }
 
@@ -201,7 +206,7 @@ LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM a
         *disposition =
             walk.found == walk.names.size() ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
     }
-    return Hand(std::move(walk.key), access, result);
+    return Hand(std::move(walk), access, result);
 }
 
 LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE* data,

@@ -87,22 +87,6 @@ std::string Convert(std::string_view text, const char* from, const char* to,
 
 } // namespace
 
-std::string PrintableName(std::string_view name) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string result;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '\\') {
-            result += "\\\\";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            result += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-        } else {
-            result += c;
-        }
-    }
-    return result;
-}
-
 size_t FindCharacter(std::string_view text, char wanted, Encoding encoding) {
     const auto size = static_cast<int32_t>(std::min<size_t>(text.size(), INT32_MAX));
     for (int32_t at = 0; at < size;) {
@@ -178,6 +162,31 @@ std::string Utf8ToHost(std::string_view utf8) {
         return std::string(utf8);
     }
     return ConvertText(utf8, kUtf8, HostEncoding().c_str(), "?");
+}
+
+std::string PrintableText(std::string_view text, size_t maxBytes) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    const Encoding stepping = HostStepping();
+    std::string result;
+    size_t at = 0;
+    while (at < text.size()) {
+        const auto length = static_cast<size_t>(
+            CharLength(text.data() + at, stepping,
+                       static_cast<int32_t>(std::min<size_t>(text.size() - at, 4))));
+        if (at + length > maxBytes) {
+            return result + "... (" + std::to_string(text.size()) + " bytes)";
+        }
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte == '\\') {
+            result += "\\\\";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            result += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        } else {
+            result.append(text.data() + at, length);
+        }
+        at += length;
+    }
+    return result;
 }
 
 } // namespace platform

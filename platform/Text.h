@@ -53,11 +53,6 @@ inline int32_t CharLength(const char* at, Encoding encoding,
 
 bool IsValidUtf8(std::string_view text);
 
-// A name for one line of a log or terminal: control bytes and the backslash
-// become escapes ("\x0a", "\\"), so a name cannot break the line or steer a
-// terminal; every other byte stays as it is.
-std::string PrintableName(std::string_view name);
-
 // Offset of the first `wanted` ASCII byte that begins a character of `text`
 // (not the second byte of one), or npos.
 size_t FindCharacter(std::string_view text, char wanted, Encoding encoding);
@@ -95,5 +90,13 @@ std::string ConvertText(std::string_view text, const char* from, const char* to,
                         std::string_view replacement);
 // The same, or nothing when any part of the text cannot be converted.
 std::optional<std::string> ConvertExactly(std::string_view text, const char* from, const char* to);
+
+// Text for one line of a log or terminal: control bytes and the backslash
+// become escapes ("\x0a", "\\"), so the text can neither break the line nor
+// steer a terminal; other characters stay as they are. Text over `maxBytes`
+// is cut at a character of the host's encoding and says how long it was.
+std::string PrintableText(std::string_view text, size_t maxBytes = std::string_view::npos);
+// How much of a movie's text a log line shows: a movie may send megabytes.
+inline constexpr size_t kLoggedTextBytes = 1024;
 
 } // namespace platform

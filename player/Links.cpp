@@ -10,8 +10,6 @@ namespace player {
 
 namespace {
 
-constexpr size_t kMaxPrinted = 1024;
-
 std::string LowerScheme(std::string_view uri) {
     const size_t colon = uri.find(':');
     std::string scheme(uri.substr(0, colon == std::string_view::npos ? 0 : colon));
@@ -44,8 +42,7 @@ bool LinkThrottle::Allow(Clock::time_point now) {
 }
 
 std::string PrintableUri(std::string_view uri) {
-    const std::string printable = platform::PrintableName(uri.substr(0, kMaxPrinted));
-    return uri.size() > kMaxPrinted ? printable + "..." : printable;
+    return platform::PrintableText(uri, platform::kLoggedTextBytes);
 }
 
 } // namespace player

@@ -1,6 +1,7 @@
 #include "player/PlayerServer.h"
 
 #include "platform/StartupLog.h"
+#include "platform/Text.h"
 #include "player/CodePageText.h"
 #include "player/GenericFontNames.h"
 
@@ -8,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <system_error>
@@ -60,8 +62,9 @@ void Answer(WebKitURISchemeRequest* request, GBytes* body, const char* mimeType)
     g_object_unref(stream);
 }
 
-// Files too large to hold are streamed.
-constexpr std::uintmax_t kMaxFileInMemory = 64 << 20;
+// Larger files are streamed: each request would hold a whole copy, and a
+// movie may ask for the same large file many times at once.
+constexpr std::uintmax_t kMaxFileInMemory = 4 << 20;
 
 // What a movie of the original platform expects of a content file that the
 // player would read otherwise: its generic device fonts drawn in the system's
@@ -79,40 +82,104 @@ GBytes* TakeString(std::string text) {
                                       +[](gpointer data) { delete static_cast<std::string*>(data); }, owned);
 }
 
-bool AnswerFromFile(WebKitURISchemeRequest* request, const ServedFile& file) {
+// The engine reads a response as fast as it can and keeps what the web
+// process has not taken yet in the viewer's memory, so files read many times
+// at once would be held many times over. Their responses take turns instead:
+// while this much is on its way, further files wait (one goes at any size).
+constexpr std::uintmax_t kMaxBytesOnTheirWay = 64 << 20;
+
+struct WaitingFile {
+    WebKitURISchemeRequest* request;
+    std::string path;
+    std::uintmax_t size;
+    const char* mimeType;
+    bool adapt; // a content file, which a movie may need adapted
+};
+// Only the user-interface thread touches this.
+struct FilesOnTheirWay {
+    std::uintmax_t bytes = 0;
+    std::deque<WaitingFile> waiting;
+};
+FilesOnTheirWay& OnTheirWay() {
+    static auto* files = new FilesOnTheirWay;
+    return *files;
+}
+
+bool Fits(std::uintmax_t size) {
+    const std::uintmax_t bytes = OnTheirWay().bytes;
+    return bytes == 0 || bytes + size <= kMaxBytesOnTheirWay;
+}
+
+// The file's bytes, adapted where `adapt` asks, and their size.
+GInputStream* OpenFile(const WaitingFile& file, std::uintmax_t& size) {
     const std::string& path = file.path;
-    const char* mimeType = file.mimeType;
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) {
-        return false;
-    }
+    size = file.size;
     if (size <= kMaxFileInMemory) {
         gchar* contents = nullptr;
         gsize length = 0;
         if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) {
-            return false;
+            return nullptr;
         }
         GBytes* body = g_bytes_new_take(contents, length);
-        if (!file.playerFile) {
+        if (file.adapt) {
             if (auto adapted = Adapted(path, std::string_view(contents, length))) {
                 g_bytes_unref(body);
                 body = TakeString(std::move(*adapted));
+                size = g_bytes_get_size(body);
             }
         }
-        Answer(request, body, mimeType);
+        GInputStream* stream = g_memory_input_stream_new_from_bytes(body);
         g_bytes_unref(body);
-        return true;
+        return stream;
     }
     GFile* handle = g_file_new_for_path(path.c_str());
     GFileInputStream* stream = g_file_read(handle, nullptr, nullptr);
     g_object_unref(handle);
-    if (!stream) {
-        return false;
+    return G_INPUT_STREAM(stream);
+}
+
+void Send(const WaitingFile& file);
+
+// A response's bytes are on their way until the engine lets go of its stream,
+// which it does once the web process has the whole file.
+void Arrived(gpointer size, GObject*) {
+    FilesOnTheirWay& files = OnTheirWay();
+    files.bytes -= GPOINTER_TO_SIZE(size);
+    while (!files.waiting.empty() && Fits(files.waiting.front().size)) {
+        const WaitingFile next = std::move(files.waiting.front());
+        files.waiting.pop_front();
+        Send(next);
+        g_object_unref(next.request);
     }
-    Answer(request, G_INPUT_STREAM(stream), static_cast<gint64>(size), mimeType);
+}
+
+void Send(const WaitingFile& file) {
+    std::uintmax_t size = 0;
+    GInputStream* stream = OpenFile(file, size);
+    if (!stream) {
+        Answer404(file.request);
+        return;
+    }
+    OnTheirWay().bytes += size;
+    g_object_weak_ref(G_OBJECT(stream), Arrived, GSIZE_TO_POINTER(size));
+    Answer(file.request, stream, static_cast<gint64>(size), file.mimeType);
     g_object_unref(stream);
-    return true;
+}
+
+void AnswerFromFile(WebKitURISchemeRequest* request, const ServedFile& served) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(served.path, error);
+    if (error) {
+        Answer404(request);
+        return;
+    }
+    WaitingFile file{request, served.path, size, served.mimeType, !served.playerFile};
+    if (!OnTheirWay().waiting.empty() || !Fits(size)) {
+        file.request = WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request));
+        OnTheirWay().waiting.push_back(std::move(file));
+    } else {
+        Send(file);
+    }
 }
 
 // Built-in files being unpacked on a worker thread, and the requests waiting
@@ -187,7 +254,8 @@ void PlayerServer::Serve(WebKitURISchemeRequest* request) const {
     }
     if (!file) {
         if (!g_str_has_prefix(path, "/content/")) {
-            std::fprintf(stderr, "kest: the movie player has no file %s\n", path);
+            std::fprintf(stderr, "kest: the movie player has no file %s\n",
+                         platform::PrintableText(path, platform::kLoggedTextBytes).c_str());
         }
         Answer404(request);
         return;
@@ -200,9 +268,7 @@ void PlayerServer::Serve(WebKitURISchemeRequest* request) const {
             g_object_unref(empty);
             return;
         }
-        if (!AnswerFromFile(request, *file)) {
-            Answer404(request);
-        }
+        AnswerFromFile(request, *file);
         return;
     }
     if (auto unpacked = UnpackedFiles().find(file->path); unpacked != UnpackedFiles().end()) {

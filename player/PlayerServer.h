@@ -1,6 +1,7 @@
 // Answers the web view's requests on the player's URI scheme: the player's
 // own files, built in or from the development folder, and the content
-// folder's files, each from memory.
+// folder's files, small ones from memory, large ones streamed, taking turns
+// when many are asked for at once.
 #pragma once
 
 #include "player/PlayerFiles.h"

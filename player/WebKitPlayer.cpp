@@ -3,6 +3,8 @@
 #include "platform/StartupLog.h"
 #include "player/Links.h"
 #include "player/SystemFonts.h"
+#include "platform/Text.h"
+#include "player/EngineSandbox.h"
 #include "ui/gtk/MessageBox.h"
 
 #include <gtk/gtk.h>
@@ -77,6 +79,7 @@ void OpenLink(GtkWidget* widget, const std::string& uri) {
     if (engineSettingIsOurs) {
         g_app_launch_context_unsetenv(G_APP_LAUNCH_CONTEXT(launch), kEngineSetting);
     }
+    GiveBackReadersCache(G_APP_LAUNCH_CONTEXT(launch));
     g_app_info_launch_default_for_uri_async(
         uri.c_str(), G_APP_LAUNCH_CONTEXT(launch), nullptr,
         +[](GObject*, GAsyncResult* result, gpointer data) {
@@ -101,6 +104,8 @@ void PrepareProcess() {
     // a value set by the user is kept.
     engineSettingIsOurs = std::getenv(kEngineSetting) == nullptr;
     setenv(kEngineSetting, "false", 0);
+    // Before GTK and the engine read the environment it may change.
+    (void)UseEngineSandbox();
 }
 
 WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder,
@@ -117,6 +122,7 @@ WebKitPlayer::WebKitPlayer(const std::string& playerFolder, std::function<void()
     platform::LogStartup(playerFolder.empty() ? "player files in the program" : "player files in " + playerFolder);
     cancellable = g_cancellable_new();
     context = webkit_web_context_new_ephemeral();
+    webkit_web_context_set_sandbox_enabled(context, UseEngineSandbox());
     webkit_web_context_register_uri_scheme(context, kPlayerScheme, ServeRequest, this, nullptr);
     WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
     webkit_security_manager_register_uri_scheme_as_secure(security, kPlayerScheme);
@@ -268,8 +274,10 @@ void WebKitPlayer::GiveUp(const std::string& why) {
 }
 
 WebKitPlayer::~WebKitPlayer() {
-    if (pendingFailure != 0) {
-        g_source_remove(pendingFailure);
+    for (const unsigned source : {pendingFailure, deliverySource}) {
+        if (source != 0) {
+            g_source_remove(source);
+        }
     }
     g_cancellable_cancel(cancellable);
     g_object_unref(cancellable);
@@ -387,7 +395,7 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
             milestones.firstFsCommand = Clock::now();
             platform::LogStartup("first fscommand");
         }
-        fsCommands.emplace_back(first, second);
+        QueueFsCommand(first, second);
         DeliverFsCommands();
     } else if (kind == "ready") {
         milestones.pageReady = Clock::now();
@@ -417,7 +425,8 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
         watchdog.Satisfied();
     } else if (kind == "mark" && first == "missing") {
         // The player works; the movie is not there, which the viewer tells.
-        std::fprintf(stderr, "kest: the player could not load the movie: %s\n", PrintableUri(second).c_str());
+        std::fprintf(stderr, "kest: the player could not load the movie: %s\n",
+                     platform::PrintableText(second, platform::kLoggedTextBytes).c_str());
         startupOver = true;
         watchdog.Satisfied();
     } else if (kind == "mark" && first == "failed") {
@@ -427,21 +436,50 @@ void WebKitPlayer::OnMessage(const std::string& kind, const std::string& first,
     }
 }
 
+void WebKitPlayer::QueueFsCommand(const std::string& command, const std::string& args) {
+    const size_t bytes = command.size() + args.size();
+    if (fsCommands.size() >= kMaxQueuedCommands || queuedBytes + bytes > kMaxQueuedBytes) {
+        if (!droppedCommands) {
+            std::fputs(
+                "kest: the movie sends commands faster than they are answered; some are dropped\n",
+                stderr);
+            droppedCommands = true;
+        }
+        return;
+    }
+    fsCommands.emplace_back(command, args);
+    queuedBytes += bytes;
+}
+
 // A handler that calls into the player waits in a nested loop, where further
-// commands may arrive; they queue up behind the one being handled.
+// commands may arrive; they queue up behind the one being handled. Only the
+// commands waiting when delivery starts are delivered before the main loop
+// runs again: a movie that answers every reply with another command would
+// otherwise keep the window from ever closing.
 void WebKitPlayer::DeliverFsCommands() {
     if (delivering) {
         return;
     }
     delivering = true;
-    while (!fsCommands.empty()) {
-        const auto [command, args] = fsCommands.front();
+    for (size_t count = fsCommands.size(); count > 0; --count) {
+        const auto [command, args] = std::move(fsCommands.front());
         fsCommands.pop_front();
+        queuedBytes -= command.size() + args.size();
         if (fsCommand) {
             fsCommand(command, args);
         }
     }
     delivering = false;
+    if (!fsCommands.empty() && deliverySource == 0) {
+        deliverySource = g_idle_add(
+            +[](gpointer self) -> gboolean {
+                auto* player = static_cast<WebKitPlayer*>(self);
+                player->deliverySource = 0;
+                player->DeliverFsCommands();
+                return G_SOURCE_REMOVE;
+            },
+            this);
+    }
 }
 
 void WebKitPlayer::DropWaitingScripts() {
@@ -511,7 +549,8 @@ std::string WebKitPlayer::CallFunction(const std::string& request) {
         pending);
     g_variant_unref(arguments);
     if (!WaitUntil([&call] { return call->done; }, left())) {
-        std::fprintf(stderr, "kest: the movie did not answer in time: %s\n", request.c_str());
+        std::fprintf(stderr, "kest: the movie did not answer in time: %s\n",
+                     platform::PrintableText(request, platform::kLoggedTextBytes).c_str());
         return {};
     }
     return call->answer;

@@ -38,6 +38,11 @@ inline constexpr const char* kStartFailedCaption = "提示";
 // is still starting (the player's first start takes about a second).
 inline constexpr std::chrono::milliseconds kCallTimeout{10000};
 
+// The movie's commands waiting for the host, at most; beyond that the movie
+// sends faster than the host answers, and new commands are dropped.
+inline constexpr size_t kMaxQueuedCommands = 1000;
+inline constexpr size_t kMaxQueuedBytes = 16 << 20;
+
 class WebKitPlayer : public ui::PlayerPeer {
 public:
     using Clock = std::chrono::steady_clock;
@@ -93,6 +98,8 @@ private:
     // ready; scripts run in the order they were asked for.
     void RunScript(const char* body, GVariant* arguments);
     void DropWaitingScripts();
+    // Queues a command unless the queue is full (see kMaxQueuedCommands).
+    void QueueFsCommand(const std::string& command, const std::string& args);
     void DeliverFsCommands();
     // Follows the window that holds the view: while it is fully covered or on
     // another workspace the view is unmapped, so that the engine hides the
@@ -116,7 +123,10 @@ private:
     std::deque<std::pair<const char*, GVariant*>> waitingScripts;
     ui::FsCommandHandler fsCommand;
     std::deque<std::pair<std::string, std::string>> fsCommands;
+    size_t queuedBytes = 0;
+    bool droppedCommands = false;
     bool delivering = false;
+    unsigned deliverySource = 0; // the idle source delivering the rest
     GtkWidget* window = nullptr;
     bool windowIconified = false;
     bool windowUnmapped = false;

@@ -36,9 +36,7 @@ void UseOurSeparator(char* path) {
 }
 
 std::string Logged(const char* path) {
-    const std::string_view whole = path != nullptr ? path : "";
-    const std::string shown = platform::PrintableName(whole.substr(0, kLoggedPathBytes));
-    return whole.size() > kLoggedPathBytes ? shown + "..." : shown;
+    return platform::PrintableText(path != nullptr ? path : "", kLoggedPathBytes);
 }
 
 const char* NotCopied(ReplyBuffer& reply, const char* source, const char* destination,

@@ -93,8 +93,8 @@ const char* ReadRegistryValue(char* args, ReplyBuffer& reply) {
 
 const char* WriteRegistryValue(char* args, ReplyBuffer& reply) {
     char* fields[4];
-    // Without a data text there is nothing to write.
-    if (CutFields(args, fields, 4) < 4) {
+    // Without a data text there is nothing to write; an oversized one is not kept.
+    if (CutFields(args, fields, 4) < 4 || std::strlen(fields[3]) > kMaxValueBytes) {
         return SetReply(reply, kReplyRegWriteFail);
     }
     const std::optional<HKEY> root = FindRoot(fields[0]);

@@ -37,6 +37,8 @@ public:
     // kDoModalFailed when the dialog is already running.
     int DoModal();
     void EndDialog(int result);
+    // True from EndDialog until the window is gone: it is closing.
+    bool IsEnding() const { return ended && peer != nullptr; }
 
     // Returns whether the window was visible before.
     bool ShowWindow(int command);

@@ -1,5 +1,6 @@
 // The movie's side of the command channel: its fscommand calls, dispatched
 // by exact name, with replies sent back as "hdgetreg" calls.
+#include "platform/Text.h"
 #include "viewer/InvokeMessages.h"
 #include "viewer/ViewerDialog.h"
 
@@ -12,6 +13,10 @@ namespace viewer {
 void ViewerDialog::ReplyToMovie(const char* reply) { player.CallFunction(ReplyMessage(reply)); }
 
 void ViewerDialog::OnFSCommand(const std::string& command, const std::string& args) {
+    // A closing window answers nothing more, however much the movie sends.
+    if (IsEnding()) {
+        return;
+    }
     // The host commands may cut their argument text in place.
     std::vector<char> text(args.begin(), args.end());
     text.push_back('\0');
@@ -31,7 +36,9 @@ void ViewerDialog::OnFSCommand(const std::string& command, const std::string& ar
     } else if (command == "CopyFile") {
         ReplyToMovie(CopyOneFile(text.data()));
     } else {
-        std::printf("command: %s | args: %s\n", command.c_str(), args.c_str());
+        std::printf("command: %s | args: %s\n",
+                    platform::PrintableText(command, platform::kLoggedTextBytes).c_str(),
+                    platform::PrintableText(args, platform::kLoggedTextBytes).c_str());
         std::fflush(stdout);
     }
 }

@@ -6,6 +6,7 @@
 # fonts):
 #   small:  the packed probe movie with its manifest;
 #   large:  the same with 50 MiB of filler files;
+#   nobox:  the probe magazine without the engine's sandbox;
 #   bare:   bench/BareHost.cpp, a minimal WebKitGTK window that loads the same
 #           Ruffle and movie and does nothing else;
 #   bare+:  the bare host with the engine settings the viewer makes for itself
@@ -33,7 +34,7 @@ for i in $(seq 10); do head -c $((5 << 20)) /dev/urandom >"$work/large/filler/pa
 kest=${KEST_BIN:-$build/kest}
 "$kest" -o "$work/small.mag" -p "$work/small"
 "$kest" -o "$work/large.mag" -p "$work/large"
-contestants="small large bare bare+"
+contestants="small large nobox bare bare+"
 if [ -n "${KEST_BEFORE:-}" ]; then
     "$KEST_BEFORE" -o "$work/before.mag" -p "$work/small"
     contestants="$contestants before"
@@ -68,6 +69,7 @@ run_rounds() {
             case $contestant in
             small) lines=$(run_once small "$work/small.mag") ;;
             large) lines=$(run_once large "$work/large.mag") ;;
+            nobox) lines=$(run_once nobox env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 "$work/small.mag") ;;
             bare) lines=$(run_once bare $bare) ;;
             bare+) lines=$(run_once bare+ $bareTuned) ;;
             before) lines=$(run_once before "$work/before.mag") ;;
@@ -94,9 +96,9 @@ echo "$results" | awk '
     END {
         bare = median(v["bare", "total"]); tuned = median(v["bare+", "total"])
         printf "\nmedians:  %-42s %7s %9s %9s\n", "", "ms", "vs bare", "vs bare+"
-        split("small large bare bare+ before", names, " ")
-        split("probe magazine|probe magazine with 50 MiB of filler|bare host|bare host with our engine settings|probe magazine, KEST_BEFORE", labels, "|")
-        for (k = 1; k <= 5; k++) {
+        split("small large nobox bare bare+ before", names, " ")
+        split("probe magazine|probe magazine with 50 MiB of filler|probe magazine without the sandbox|bare host|bare host with our engine settings|probe magazine, KEST_BEFORE", labels, "|")
+        for (k = 1; k <= 6; k++) {
             if (!(names[k] in present)) continue
             t = median(v[names[k], "total"])
             printf "  %-50s %7d %9.2f %9.2f   (%d failed)\n", labels[k], t, t / bare, t / tuned, failed[names[k]]
@@ -104,12 +106,12 @@ echo "$results" | awk '
         split("player_files extracted statistics_begun page_ready ruffle_ready movie_loaded first_fscommand total", order, " ")
         split("web view begun|package extracted|statistics request begun|player page ran|Ruffle instance ready|movie data in|first fscommand logged|first fscommand on stdout", label, "|")
         printf "\nthe viewer by stage (median ms since the start):"
-        split("small large before", viewers, " ")
-        for (m = 1; m <= 3; m++) if ((viewers[m], "total") in seen) printf " %9s", viewers[m]
+        split("small large nobox before", viewers, " ")
+        for (m = 1; m <= 4; m++) if ((viewers[m], "total") in seen) printf " %9s", viewers[m]
         printf "\n"
         for (k = 1; k <= 8; k++) if (("small", order[k]) in seen) {
             printf "  %-46s", label[k]
-            for (m = 1; m <= 3; m++) if ((viewers[m], "total") in seen)
+            for (m = 1; m <= 4; m++) if ((viewers[m], "total") in seen)
                 printf " %9s", ((viewers[m], order[k]) in seen) ? sprintf("%.0f", median(v[viewers[m], order[k]])) : "-"
             printf "\n"
         }

@@ -28,7 +28,9 @@ start() {
 
 start env -u KEST_PLAYER_DIR
 wait_for "command: probe_started | args: "
-for process in $(pgrep -P "$viewer"); do
+# The web process lies below bubblewrap's processes when sandboxed.
+descendants() { local child; for child in $(pgrep -P "$1"); do echo "$child"; descendants "$child"; done; }
+for process in $(descendants "$viewer"); do
     [ "$(cat "/proc/$process/comm")" = WebKitWebProces ] && kill -KILL "$process"
 done
 wait_for "command: probe_started | args: " 2

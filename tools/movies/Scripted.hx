@@ -2,10 +2,12 @@
 // beside it (UTF-8, one "command<TAB>arguments" a line), echoes every call
 // the host makes as the fscommand "probe_echo" ("name|arg|..."), and sends the
 // script's next command once "bg" has come and after each "hdgetreg" reply.
+// A line "again" goes back to the script's first line.
 import flash.external.ExternalInterface;
 
 class Scripted {
     static var script:Array<Array<String>> = null;
+    static var at = 0;
     static var started = false;
 
     static function fscommand(command:String, args:String) {
@@ -13,13 +15,15 @@ class Scripted {
     }
 
     static function next() {
-        if (script == null || !started) {
+        if (script == null || !started || at >= script.length) {
             return;
         }
-        var line = script.shift();
-        if (line != null) {
-            fscommand(line[0], line.length > 1 ? line[1] : "");
+        var line = script[at++];
+        if (line[0] == "again") {
+            at = 0;
+            line = script[at++];
         }
+        fscommand(line[0], line.length > 1 ? line[1] : "");
     }
 
     static function main() {

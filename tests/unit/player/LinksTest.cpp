@@ -24,7 +24,7 @@ TEST(LinksTest, AtMostOneLinkASecondAndPrintedSafely) {
     EXPECT_FALSE(throttle.Allow(start + std::chrono::milliseconds(999)));
     EXPECT_TRUE(throttle.Allow(start + std::chrono::milliseconds(1000)));
     EXPECT_EQ(PrintableUri("http://a/\x1b]0;t\x07"), "http://a/\\x1b]0;t\\x07");
-    EXPECT_EQ(PrintableUri(std::string(5000, 'a')), std::string(1024, 'a') + "...");
+    EXPECT_EQ(PrintableUri(std::string(5000, 'a')), std::string(1024, 'a') + "... (5000 bytes)");
 }
 
 } // namespace

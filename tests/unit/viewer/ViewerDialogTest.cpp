@@ -185,6 +185,7 @@ TEST_F(ViewerDialogTest, HostCommandsReplyThroughHdgetreg) {
         d.OnFSCommand("readreg", "HKEY_CURRENT_USER|Software\\Kest|Missing");
         d.OnFSCommand("CopyFile", scratch / "source.txt" + "|" + scratch / "copy.txt");
         d.OnFSCommand("close_window", "");
+        d.OnFSCommand("readreg", "HKEY_CURRENT_USER|Software\\Kest|Value"); // closing: unanswered
     });
     unsetenv("KEST_REGISTRY");
     const std::string prefix = "CallFunction <invoke name=\"hdgetreg\" returntype=\"xml\"><arguments><string>";
