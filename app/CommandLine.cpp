@@ -58,7 +58,8 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
         command.folder = arguments[3];
     } else if (arguments.size() == 1 && !arguments[0].empty() && !arguments[0].starts_with('-')) {
         std::error_code error;
-        command.action = std::filesystem::is_directory(arguments[0], error) ? Action::Preview : Action::Open;
+        command.action =
+            std::filesystem::is_directory(arguments[0], error) ? Action::Preview : Action::Open;
         command.magazine = arguments[0];
     }
     return command;
