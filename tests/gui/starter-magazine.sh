@@ -20,14 +20,19 @@ python3 "$here/stats-server.py" "$work/requests.log" "$work/port" &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
 start() {
+    : >"$output"
     (cd "$work" && tmp="$work/tmp" KEST_REGISTRY="$work/registry.sqlite" \
         KEST_STATS_URL="http://127.0.0.1:$(cat "$work/port")/s" exec "$@" >"$output" 2>"$errors") &
     viewer=$!
     pids+=("$viewer")
-    wait_for "command: log | args: readreg"
+    wait_for "command: log | args: bg "
     find_window
 }
 logged() { wait_for "command: log | args: $1" "${2:-1}"; }
+wait_state() {
+    for _ in $(seq 50); do xprop -id "$window" WM_STATE | grep -q "state: $1" && return; sleep 0.1; done
+    fail "not $1"
+}
 # The movie's buttons lie in a row under the 30-pixel title strip.
 press() { xdotool mousemove --window "$window" "$1" 470 click 1; }
 contents() { (cd "$work/folder" && find . -type d && find . -type f -exec md5sum {} +) | sort; }
@@ -63,10 +68,10 @@ wait_geometry "0,0 1280x1024"
 press 195
 wait_geometry "0,0 640x510"
 press 70
-for _ in $(seq 50); do xprop -id "$window" WM_STATE | grep -q Iconic && break; sleep 0.1; done
-xprop -id "$window" WM_STATE | grep -q Iconic || fail "not minimised"
+wait_state Iconic
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowmap --sync "$window"
-wait_geometry "0,0 640x510"
+wait_state Normal
+sleep 0.5 # the player shows again
 press 320
 wait_closed
 grep -E "command: (fullscreen|max_scene)" "$output" && fail "fullscreen or max_scene not taken"
