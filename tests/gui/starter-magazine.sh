@@ -1,37 +1,33 @@
 #!/usr/bin/env bash
-# The starter magazine as examples/starter/make.sh builds and packs it.
-# packed: opened twice with one registry, each command gets its reply or
-# window change and each call is answered (the movie logs them as "log").
-# folder: `kest folder` plays with no Workspace, sends the statistics
-# request, writes only the movie's copy into it, and warns of no manifest.
+# The starter magazine as examples/starter/make.sh builds and packs it. packed:
+# each command gets its reply or window change, each call is answered, the
+# registry keeps the page. folder: `kest folder` plays with no Workspace,
+# writes only the movie's copy into the folder, and warns of no manifest.
 # Usage: starter-magazine.sh KEST packed|folder
 set -euo pipefail
 kest=$1 phase=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/kest-starter.XXXXXX")
-pids=()
-trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 output=$work/out.txt errors=$work/err.txt
 source "$here/magazine-process.sh"
 
 mkdir "$work/tmp"
 KEST=$kest "$here/../../examples/starter/make.sh" "$work/folder" "$work/starter"
 python3 "$here/stats-server.py" "$work/requests.log" "$work/port" &
-pids+=($!)
 for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
 start() {
-    : >"$output"
+    : >"$output" # nothing of an earlier run
     (cd "$work" && tmp="$work/tmp" KEST_REGISTRY="$work/registry.sqlite" \
         KEST_STATS_URL="http://127.0.0.1:$(cat "$work/port")/s" exec "$@" >"$output" 2>"$errors") &
     viewer=$!
-    pids+=("$viewer")
-    wait_for "command: log | args: bg "
+    wait_for "command: log | args: readreg"
+    for _ in $(seq 50); do xdotool search --onlyvisible --pid "$viewer" >/dev/null && break; sleep 0.1; done
     find_window
 }
 logged() { wait_for "command: log | args: $1" "${2:-1}"; }
 wait_state() {
-    for _ in $(seq 50); do xprop -id "$window" WM_STATE | grep -q "state: $1" && return; sleep 0.1; done
-    fail "not $1"
+    for _ in $(seq 50); do xprop -id "$window" WM_STATE | grep -q "state: $1" && return; sleep 0.1; done; fail "not $1"
 }
 # The movie's buttons lie in a row under the 30-pixel title strip.
 press() { xdotool mousemove --window "$window" "$1" 470 click 1; }
@@ -50,8 +46,8 @@ if [ "$phase" = folder ]; then
     md5sum "$work/folder/resource/note.txt" | sed 's|  .*|  ./note-copy.txt|' >>"$work/before"
     diff <(sort "$work/before") <(contents) || fail "the folder changed"
     [ "$(grep -c "GET /s " "$work/requests.log")" = 1 ] || fail "statistics: $(cat "$work/requests.log")"
-    warned=$(env -u DISPLAY -u WAYLAND_DISPLAY "$kest" "$work/tmp" 2>&1 || true)
-    [[ $warned == *"kest: warning: $work/tmp: kest.xml cannot be read"* ]] || fail "no warning: $warned"
+    [[ $(env -u DISPLAY -u WAYLAND_DISPLAY "$kest" "$work/tmp" 2>&1) == *"warning: $work/tmp: kest.xml cannot"* ]] ||
+        fail "no warning of the missing manifest"
     exit 0
 fi
 start "$work/starter"
@@ -62,7 +58,6 @@ logged turn_prv
 logged "writereg regwritesuccess" 3
 press 570
 logged "CopyFile copyfilesuccess"
-cmp -s "$work"/tmp/*/note-copy.txt "$work/folder/resource/note.txt" || fail "the copy differs"
 press 195
 wait_geometry "0,0 1280x1024"
 press 195
@@ -79,4 +74,3 @@ start "$work/starter"
 logged "readreg 2"
 press 445
 wait_closed
-[ -z "$(ls -A "$work/tmp")" ] || fail "left in the temporary folder: $(ls -A "$work/tmp")"
