@@ -12,6 +12,8 @@ const char kUsageText[] =
     "         -q  no warnings about a magazine that would not open\n"
     "       kest MAGAZINE\n"
     "         read a magazine file with this program\n"
+    "       kest FOLDER\n"
+    "         preview a magazine folder as it would open when packed\n"
     "       kest -l MAGAZINE\n"
     "         list the files and folders a magazine file holds\n"
     "       kest -x MAGAZINE -d FOLDER\n"
@@ -55,7 +57,9 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
         command.magazine = arguments[1];
         command.folder = arguments[3];
     } else if (arguments.size() == 1 && !arguments[0].empty() && !arguments[0].starts_with('-')) {
-        command.action = Action::Open;
+        std::error_code error;
+        command.action =
+            std::filesystem::is_directory(arguments[0], error) ? Action::Preview : Action::Open;
         command.magazine = arguments[0];
     }
     return command;

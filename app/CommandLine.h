@@ -9,16 +9,17 @@
 
 namespace app {
 
-enum class Action { View, Open, Pack, List, Extract, Help, Version, Usage };
+enum class Action { View, Open, Preview, Pack, List, Extract, Help, Version, Usage };
 
 struct CommandLine {
     Action action = Action::Usage;
-    std::string magazine; // Open, List, Extract
+    std::string magazine; // Open, Preview (a magazine folder), List, Extract
     std::string folder;   // Extract
     PackerOptions pack;   // Pack
 };
 
-// `arguments` leaves out the program's name.
+// `arguments` leaves out the program's name. A lone argument that names a
+// folder asks for its preview; any other, for the magazine file it names.
 CommandLine ReadCommandLine(const std::vector<std::string>& arguments);
 
 // The usage of every form, one per line.

@@ -6,6 +6,7 @@
 #include "viewer/BookSettings.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 namespace app {
@@ -74,6 +75,12 @@ std::vector<std::string> CheckMagazineFolder(const std::string& folder) {
         }
     }
     return problems;
+}
+
+void WarnAboutMagazineFolder(const std::string& folder) {
+    for (const std::string& problem : CheckMagazineFolder(folder)) {
+        std::fprintf(stderr, "kest: warning: %s: %s\n", folder.c_str(), problem.c_str());
+    }
 }
 
 } // namespace app

@@ -11,4 +11,7 @@ namespace app {
 // that will open.
 std::vector<std::string> CheckMagazineFolder(const std::string& folder);
 
+// Says each problem of `folder` on standard error as a warning.
+void WarnAboutMagazineFolder(const std::string& folder);
+
 } // namespace app

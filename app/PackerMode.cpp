@@ -53,9 +53,7 @@ int RunPackerMode(const PackerOptions& options, const std::string& executablePat
         return kExitFailure;
     }
     if (!options.quiet) {
-        for (const std::string& problem : CheckMagazineFolder(sourceFolder)) {
-            std::fprintf(stderr, "kest: warning: %s: %s\n", sourceFolder.c_str(), problem.c_str());
-        }
+        WarnAboutMagazineFolder(sourceFolder);
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "app/ViewerApp.h"
 
+#include "app/MagazineCheck.h"
 #include "app/PackageErrors.h"
 #include "app/Workspace.h"
 #include "package/PackageReader.h"
@@ -15,6 +16,7 @@
 #include "viewer/ViewerDialog.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <future>
 #include <optional>
 
@@ -132,6 +134,23 @@ void ViewerApp::RunFolder() {
         return;
     }
     manifestFile.Close();
+    ShowFolder(folder);
+}
+
+void ViewerApp::PreviewFolder() {
+    WarnAboutMagazineFolder(magazinePath);
+    // The movie's commands take the content folder as a whole path.
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::canonical(magazinePath, error);
+    if (error) {
+        std::fprintf(stderr, "kest: %s: %s\n", magazinePath.c_str(), error.message().c_str());
+        exitStatus = kExitNoMagazine;
+        return;
+    }
+    ShowFolder(folder.string());
+}
+
+void ViewerApp::ShowFolder(const std::string& folder) {
     if (!ui::GtkWindowSystem::OpenDisplay()) {
         ReportNoDisplay();
         return;

@@ -1,6 +1,6 @@
 // Viewer mode: finds the magazine (the package appended to the executable,
-// else the folder the executable lies in), shows it in the viewer window and
-// cleans up after it.
+// else the folder the executable lies in, or the folder previewed), shows it
+// in the viewer window and cleans up after it.
 #pragma once
 
 #include "app/TerminationSignals.h"
@@ -34,6 +34,10 @@ public:
     // The whole of viewer mode. Always returns false: no loop of the
     // application's own runs after it.
     bool InitInstance();
+    // Viewer mode over the magazine folder `magazine` as it is, as it would
+    // open when packed, without a Workspace; what packing would warn of is
+    // said first.
+    void PreviewFolder();
     int ExitStatus() const { return exitStatus; }
 
     // The folder holding the magazine's files, without trailing separator.
@@ -46,6 +50,8 @@ private:
     void RunPackage(package::PackageReader& reader, const std::string& packagePath);
     // Folder mode: the magazine lies beside the executable.
     void RunFolder();
+    // Shows the magazine in `folder`, which needs no cleaning up after it.
+    void ShowFolder(const std::string& folder);
     // Makes `folder` the content folder and the current directory and loads
     // its manifest.
     void OpenContentFolder(const std::string& folder);

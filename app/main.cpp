@@ -1,6 +1,6 @@
 // Without arguments the program shows the magazine it carries (or that lies
 // beside it); with arguments it packs, opens, lists or extracts another
-// magazine file, or says how it is used.
+// magazine file, previews a magazine folder, or says how it is used.
 #include "app/CommandLine.h"
 #include "app/MagazineFiles.h"
 #include "app/PackerMode.h"
@@ -22,7 +22,7 @@ constexpr int kExitUsage = 2;
 
 constexpr int kExitFailure = 1;
 
-int RunViewer(const std::string& executablePath, const std::string& magazinePath) {
+int RunViewer(const std::string& executablePath, const app::CommandLine& command) {
     app::TerminationSignals signals;
     // Once, before anything crosses to the movie and before the directory changes.
     platform::FixRegistryDatabasePath();
@@ -30,8 +30,12 @@ int RunViewer(const std::string& executablePath, const std::string& magazinePath
     ui::RegisterBuiltInBitmaps();
     // Caught, so that the stack unwinds and the Workspace goes with it.
     try {
-        app::ViewerApp viewer(executablePath, magazinePath, signals);
-        (void)viewer.InitInstance();
+        app::ViewerApp viewer(executablePath, command.magazine, signals);
+        if (command.action == app::Action::Preview) {
+            viewer.PreviewFolder();
+        } else {
+            (void)viewer.InitInstance();
+        }
         return viewer.ExitStatus();
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "kest: %s\n", failure.what());
@@ -48,7 +52,8 @@ int main(int argc, char** argv) {
     switch (command.action) {
     case app::Action::View:
     case app::Action::Open:
-        return RunViewer(executablePath, command.magazine);
+    case app::Action::Preview:
+        return RunViewer(executablePath, command);
     case app::Action::Pack:
         return app::RunPackerMode(command.pack, executablePath,
                                   [](const std::string& text, const std::string& caption) {
