@@ -43,10 +43,10 @@ terminate() { # BOUND_MS: SIGTERM must end the viewer by it in time, leaving not
     [ "$status" -eq 143 ] && [ "$took" -le "$1" ] || fail "status $status $took ms after SIGTERM"
     [ -z "$(left)" ] || fail "left $(left)"
 }
-engine_holds() { # our descriptors (not standard ones) held by the viewer's children
+engine_holds() { # our descriptors (not standard ones) held by the viewer's descendants
     local fd connection
     connection=$(awk -v port="$(printf ':%04X$' "$(cat "$work/port")")" '$3 ~ port {print $10}' /proc/net/tcp)
-    for fd in $(pgrep -P "$viewer" | sed 's|.*|/proc/&/fd/*|'); do
+    for fd in $(descendants "$viewer" | sed 's|.*|/proc/&/fd/*|'); do
         [ "${fd##*/}" -gt 2 ] || continue
         case $(readlink "$fd") in "$work"/* | "socket:[${connection:-none}]") echo "$fd: $(readlink "$fd")" ;; esac
     done
@@ -71,7 +71,7 @@ for moment in unpacking window; do
     start slow
     if [ $moment = unpacking ]; then unpacking; else
         wait_for "$started"
-        for process in $(pgrep -P "$viewer" -x WebKitWebProces); do kill -KILL "$process"; done
+        kill_web_processes
         wait_for "$started" 2
         held=$(engine_holds) && [ -z "$held" ] || fail "the engine holds $held"
     fi

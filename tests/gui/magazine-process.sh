@@ -44,3 +44,16 @@ wait_closed() {
     kill -0 "$viewer" 2>/dev/null && fail "the viewer did not close"
     wait "$viewer" || fail "the viewer exited with $?"
 }
+
+# A process's descendants: the web engine's processes lie below bubblewrap's
+# when sandboxed.
+descendants() { local child; for child in $(pgrep -P "$1"); do echo "$child"; descendants "$child"; done; }
+
+# Kills the viewer's web processes.
+kill_web_processes() {
+    local process
+    for process in $(descendants "$viewer"); do
+        [ "$(cat "/proc/$process/comm" 2>/dev/null)" = WebKitWebProces ] && kill -KILL "$process"
+    done
+    return 0
+}

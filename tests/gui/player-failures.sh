@@ -28,11 +28,7 @@ start() {
 
 start env -u KEST_PLAYER_DIR
 wait_for "command: probe_started | args: "
-# The web process lies below bubblewrap's processes when sandboxed.
-descendants() { local child; for child in $(pgrep -P "$1"); do echo "$child"; descendants "$child"; done; }
-for process in $(descendants "$viewer"); do
-    [ "$(cat "/proc/$process/comm")" = WebKitWebProces ] && kill -KILL "$process"
-done
+kill_web_processes
 wait_for "command: probe_started | args: " 2
 grep -q "kest: starting the movie again: its web process crashed" "$errors" || fail "no restart on stderr"
 kill "$viewer"
