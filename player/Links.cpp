@@ -1,6 +1,5 @@
 #include "player/Links.h"
 
-#include "platform/Text.h"
 #include "player/PlayerFiles.h"
 
 #include <algorithm>
@@ -39,10 +38,6 @@ bool LinkThrottle::Allow(Clock::time_point now) {
     opened = true;
     last = now;
     return true;
-}
-
-std::string PrintableUri(std::string_view uri) {
-    return platform::PrintableText(uri, platform::kLoggedTextBytes);
 }
 
 } // namespace player

@@ -33,8 +33,4 @@ private:
     bool opened = false;
 };
 
-// `uri` as a line of standard error may show it: control bytes escaped, cut
-// to a bound, as a movie chooses it.
-std::string PrintableUri(std::string_view uri);
-
 } // namespace player

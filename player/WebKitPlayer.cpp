@@ -1,10 +1,10 @@
 #include "player/WebKitPlayer.h"
 
 #include "platform/StartupLog.h"
-#include "player/Links.h"
-#include "player/SystemFonts.h"
 #include "platform/Text.h"
 #include "player/EngineSandbox.h"
+#include "player/Links.h"
+#include "player/SystemFonts.h"
 #include "ui/gtk/MessageBox.h"
 
 #include <gtk/gtk.h>
@@ -87,7 +87,7 @@ void OpenLink(GtkWidget* widget, const std::string& uri) {
             GError* error = nullptr;
             if (!g_app_info_launch_default_for_uri_finish(result, &error)) {
                 std::fprintf(stderr, "kest: the movie's link %s could not be opened: %s\n",
-                             PrintableUri(*link).c_str(), error->message);
+                             platform::PrintableText(*link, platform::kLoggedTextBytes).c_str(), error->message);
                 g_error_free(error);
             }
         },
@@ -236,10 +236,10 @@ int WebKitPlayer::DecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, i
 void WebKitPlayer::FollowLink(const std::string& uri) {
     if (ClassifyNavigation(uri) != Navigation::Link) {
         std::fprintf(stderr, "kest: the movie's link %s is not opened: only http, https and mailto links open\n",
-                     PrintableUri(uri).c_str());
+                     platform::PrintableText(uri, platform::kLoggedTextBytes).c_str());
     } else if (!links.Allow(LinkThrottle::Clock::now())) {
         std::fprintf(stderr, "kest: the movie's link %s is not opened: another opened less than a second ago\n",
-                     PrintableUri(uri).c_str());
+                     platform::PrintableText(uri, platform::kLoggedTextBytes).c_str());
     } else {
         OpenLink(GTK_WIDGET(view), uri);
     }

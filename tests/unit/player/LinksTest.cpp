@@ -1,3 +1,4 @@
+#include "platform/Text.h"
 #include "player/Links.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +24,8 @@ TEST(LinksTest, AtMostOneLinkASecondAndPrintedSafely) {
     EXPECT_TRUE(throttle.Allow(start));
     EXPECT_FALSE(throttle.Allow(start + std::chrono::milliseconds(999)));
     EXPECT_TRUE(throttle.Allow(start + std::chrono::milliseconds(1000)));
-    EXPECT_EQ(PrintableUri("http://a/\x1b]0;t\x07"), "http://a/\\x1b]0;t\\x07");
-    EXPECT_EQ(PrintableUri(std::string(5000, 'a')), std::string(1024, 'a') + "... (5000 bytes)");
+    EXPECT_EQ(platform::PrintableText("http://a/\x1b]0;t\x07", platform::kLoggedTextBytes), "http://a/\\x1b]0;t\\x07");
+    EXPECT_EQ(platform::PrintableText(std::string(5000, 'a'), platform::kLoggedTextBytes), std::string(1024, 'a') + "... (5000 bytes)");
 }
 
 } // namespace
