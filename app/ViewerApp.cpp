@@ -3,7 +3,10 @@
 #include "app/MagazineCheck.h"
 #include "app/PackageErrors.h"
 #include "app/Workspace.h"
+#include "package/PackageIndex.h"
 #include "package/PackageReader.h"
+#include "package/WorkspaceFiller.h"
+#include "platform/ContentFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/StartupLog.h"
 #include "player/PlayerFiles.h"
@@ -17,7 +20,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <future>
 #include <optional>
 
 namespace app {
@@ -31,6 +33,8 @@ constexpr int kExitDamaged = 1;
 constexpr int kExitPlayerFailed = 1;
 constexpr char kPackageErrorText[] = "杂志包错误！";
 constexpr char kMessageCaption[] = "提示";
+// A manifest is a few lines; one larger than this is not read.
+constexpr uint64_t kMaxManifestBytes = 64 << 20;
 
 // The package error, with what caused it, on standard error and in the box.
 void ShowPackageError(const std::string& reason) {
@@ -42,16 +46,40 @@ std::string ManifestPath(const std::string& folder) {
     return folder + platform::kPathSeparator + viewer::kManifestName;
 }
 
-// While it lives, losing the display removes the Workspace before the
-// process ends.
+// While it lives, losing the display stops the work on the Workspace and
+// removes it before the process ends.
 class DisplayLossCleanup {
 public:
-    explicit DisplayLossCleanup(Workspace& workspace) {
-        ui::WhenDisplayLost([&workspace] { (void)workspace.Delete(); });
+    DisplayLossCleanup(Workspace& workspace, package::WorkspaceFiller& filler) {
+        ui::WhenDisplayLost([&workspace, &filler] {
+            filler.Stop();
+            (void)workspace.Delete();
+        });
     }
     ~DisplayLossCleanup() { ui::WhenDisplayLost({}); }
     DisplayLossCleanup(const DisplayLossCleanup&) = delete;
     DisplayLossCleanup& operator=(const DisplayLossCleanup&) = delete;
+};
+
+// While it lives, the files of the Workspace that are not written yet (or
+// could not be) are read from the package.
+class FilesFromPackage {
+public:
+    FilesFromPackage(const std::string& workspace, const std::string& packagePath,
+                     const package::PackageIndex& index) {
+        platform::SetFilesElsewhere(workspace, [&index, packagePath, workspace](
+                                                   const std::vector<platform::Spelling>& spellings,
+                                                   bool windowsMatch) -> std::optional<platform::ContentFile> {
+            const auto file = index.Find(workspace, spellings, windowsMatch);
+            if (!file) {
+                return std::nullopt;
+            }
+            return platform::ContentFile{packagePath, file->offset, file->size};
+        });
+    }
+    ~FilesFromPackage() { platform::SetFilesElsewhere({}, {}); }
+    FilesFromPackage(const FilesFromPackage&) = delete;
+    FilesFromPackage& operator=(const FilesFromPackage&) = delete;
 };
 
 } // namespace
@@ -59,7 +87,11 @@ public:
 void ViewerApp::OpenContentFolder(const std::string& folder) {
     contentFolder = folder;
     (void)platform::ChangeDirectory(contentFolder.c_str());
-    (void)manifest.LoadFile(ManifestPath(contentFolder).c_str());
+    const auto file = platform::FindContentFile(contentFolder, {{viewer::kManifestName, platform::Encoding::Utf8}});
+    std::string text;
+    if (file && platform::ReadContentFile(*file, text, kMaxManifestBytes)) {
+        (void)manifest.SetText(std::move(text));
+    }
 }
 
 bool ViewerApp::InitInstance() {
@@ -88,32 +120,36 @@ void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& pa
         exitStatus = kExitNoWorkspace;
         return;
     }
-    // The magazine is unpacked while the player's web process, which takes
-    // longest, starts.
+    // The player's web process, which takes longest, starts first; the
+    // magazine is read straight from its package while the Workspace is
+    // filled behind it.
     const bool display = ui::GtkWindowSystem::OpenDisplay();
-    const DisplayLossCleanup cleanup(workspace);
-    reader.SetCancel([this] { return terminationSignals.Received(); });
-    auto extraction = std::async(std::launch::async, [&reader, &workspace, &packagePath] {
-        return reader.Extract(workspace.Path(), packagePath,
-                              package::ExtractMakeRoot | package::ExtractTrace | package::ExtractExactPaths);
-    });
+    package::WorkspaceFiller filler(packagePath, workspace.Path());
+    const DisplayLossCleanup cleanup(workspace, filler);
     std::unique_ptr<player::WebKitPlayer> player = display ? StartPlayer() : nullptr;
-    const int extracted = extraction.get();
+    reader.SetCancel([this] { return terminationSignals.Received(); });
+    package::PackageIndex index;
+    const int surveyed = reader.Survey(workspace.Path(), packagePath, package::ExtractTrace,
+                                       [&index](const auto& entry) { index.Add(entry); });
     if (terminationSignals.Received()) {
         return; // nobody waits for the magazine any more
     }
-    if (extracted != package::PkgOk) {
+    if (surveyed != package::PkgOk) {
         // A damaged magazine is not shown: its movie would fail in ways that
         // say nothing of the cause.
         player.reset();
-        ShowPackageError(packagePath + ": " + ExtractionFailure(extracted));
+        ShowPackageError(packagePath + ": " + ExtractionFailure(surveyed));
         exitStatus = kExitDamaged;
     } else if (!display) {
         ReportNoDisplay();
     } else {
+        platform::LogStartup("package checked");
+        filler.MakeFolders(index);
+        filler.Start(index.Files());
+        const FilesFromPackage fromPackage(workspace.Path(), packagePath, index);
         OpenContentFolder(workspace.Path());
-        platform::LogStartup("extracted");
         RunWindow(std::move(player));
+        filler.Stop();
     }
     if (!workspace.Delete()) {
         ui::MessageBox("删除临时目录失败！", kMessageCaption);

@@ -1,5 +1,6 @@
 // Probes and extracts arbitrary bytes as a package into a fresh folder, and
-// stops when anything appears outside that folder.
+// stops when anything appears outside that folder, or when surveying the
+// package without writing judges it otherwise than the extraction.
 #include "package/PackageReader.h"
 
 #include <cstdio>
@@ -45,7 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     package::PackageReader reader;
     (void)reader.Probe(package);
-    (void)reader.Extract(target, package, package::ExtractMakeRoot);
+    const int surveyed = reader.Survey(target, package, 0, [](const auto&) {});
+    const int extracted = reader.Extract(target, package, package::ExtractMakeRoot);
+    if (surveyed != extracted) {
+        std::fprintf(stderr, "survey %d, extraction %d\n", surveyed, extracted);
+        std::abort();
+    }
     for (const auto& item : fs::directory_iterator(Base())) {
         const std::string name = item.path().filename().string();
         if (name != "package" && name != "target") {

@@ -8,11 +8,15 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 #include <utility>
 
 namespace package {
 
 namespace {
+
+// The longest name a folder entry can have.
+constexpr size_t kMaxNameLength = 255;
 
 // A name that can only stand for one entry inside the folder being filled.
 bool IsSafeName(const std::string& name) {
@@ -94,6 +98,44 @@ int PackageReader::Extract(const std::string& targetFolder, const std::string& p
     }
     package.Close();
     transfer.reset();
+    return result;
+}
+
+int PackageReader::Survey(const std::string& targetFolder, const std::string& packagePath, int flags,
+                          const std::function<void(const SurveyedEntry&)>& each) {
+    int result = OpenPackage(packagePath);
+    if (result == PkgOk && (flags & ExtractTrace)) {
+        result = TraceDirectory();
+    }
+    if (result == PkgOk) {
+        dataMissing = false;
+        // What each path was made as: a file and a folder cannot share one.
+        std::unordered_map<std::string, bool> madeAsFolder;
+        uint64_t cursor = 0;
+        result = WalkFolder("", cursor, trailer.count, [&](const std::string& path, const Entry& entry) {
+            const bool isFolder = entry.type == EntryFolder;
+            if (!isFolder && entry.size < 0) {
+                return PkgOk; // as extraction, which makes no file of it
+            }
+            const size_t nameLength = path.size() - path.rfind(platform::kPathSeparator) - 1;
+            const auto [made, first] = madeAsFolder.emplace(path, isFolder);
+            if (targetFolder.size() + path.size() > PkgMaxPathLength || nameLength > kMaxNameLength ||
+                made->second != isFolder) {
+                return PkgErrCreate;
+            }
+            uint64_t available = 0;
+            const int claimed = isFolder ? PkgOk : BytesToWrite(entry, available);
+            if (claimed == PkgOk) {
+                each({path.substr(1), isFolder, available > 0 ? entry.offset : 0, available});
+            }
+            return claimed;
+        });
+        // Missing bytes did not stop the walk, so they came first.
+        if (dataMissing) {
+            result = PkgErrRead;
+        }
+    }
+    package.Close();
     return result;
 }
 
@@ -203,15 +245,12 @@ int PackageReader::ExtractFile(const std::string& path, const Entry& entry) {
     if (path.size() > PkgMaxPathLength) {
         return PkgErrCreate;
     }
-    // Only bytes inside the data region are copied.
+    uint64_t available = 0;
+    if (const int claimed = BytesToWrite(entry, available); claimed != PkgOk) {
+        return claimed;
+    }
     const auto size = static_cast<uint64_t>(entry.size);
     const uint64_t begin = entry.offset;
-    const uint64_t available =
-        begin >= dataBegin && begin <= dataEnd ? std::min(size, dataEnd - begin) : 0;
-    if (available > writeBudget) {
-        return PkgErrFormat; // entries share their bytes to fill the disk
-    }
-    writeBudget -= available;
     platform::FileStream file;
     if (!file.Open(path.c_str(), "wb")) {
         return PkgErrCreate;
@@ -242,6 +281,21 @@ int PackageReader::ExtractFile(const std::string& path, const Entry& entry) {
         return PkgErrWrite;
     }
     if (written < size) {
+        dataMissing = true;
+    }
+    return PkgOk;
+}
+
+int PackageReader::BytesToWrite(const Entry& entry, uint64_t& available) {
+    // Only bytes inside the data region are copied.
+    const auto size = static_cast<uint64_t>(entry.size);
+    const uint64_t begin = entry.offset;
+    available = begin >= dataBegin && begin <= dataEnd ? std::min(size, dataEnd - begin) : 0;
+    if (available > writeBudget) {
+        return PkgErrFormat; // entries share their bytes to fill the disk
+    }
+    writeBudget -= available;
+    if (available < size) {
         dataMissing = true;
     }
     return PkgOk;

@@ -49,6 +49,23 @@ public:
     // memory), which it closes.
     [[nodiscard]] int List(platform::FileStream stream, const std::function<void(const ListedEntry&)>& each);
 
+    // One folder, or one file with the place of its bytes, as Survey finds it.
+    struct SurveyedEntry {
+        std::string path; // below the package's top, names joined by '/'
+        bool isFolder;
+        uint64_t offset;  // a file's first byte in the package
+        uint64_t size;    // a file's bytes
+    };
+
+    // Checks the whole directory of the package of `packagePath` (taken
+    // exactly as given) as extracting it below `targetFolder` would, without
+    // writing anything, and hands `each` every folder and every file that
+    // holds bytes, in package order. 0, or the failure extraction would have
+    // met first, save those of the disk itself. ExtractTrace prints the
+    // directory as Extract does.
+    [[nodiscard]] int Survey(const std::string& targetFolder, const std::string& packagePath, int flags,
+                             const std::function<void(const SurveyedEntry&)>& each);
+
     // Told the bytes written so far while Extract runs.
     void SetProgress(std::function<void(uint64_t done)> report) { progress = std::move(report); }
     // Asked before each entry and each piece of a file while Extract runs:
@@ -85,6 +102,9 @@ private:
     int TraceDirectory();
     int WalkFolder(const std::string& basePath, uint64_t& cursor, int32_t count, const Visit& visit);
     int ExtractFile(const std::string& path, const Entry& entry);
+    // The bytes of the file `entry` that lie in the data; PkgErrFormat once
+    // entries have claimed more than the package holds.
+    int BytesToWrite(const Entry& entry, uint64_t& available);
     bool Cancelled() const { return cancel && cancel(); }
 
     PackageTrailer trailer{};

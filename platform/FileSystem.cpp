@@ -171,6 +171,14 @@ bool FileStream::LinkInto(const Folder& folder, std::string& nameTemplate) {
     });
 }
 
+bool FileStream::LinkAs(const Folder& folder, const char* name) {
+    if (std::fflush(file) != 0) {
+        return false;
+    }
+    const std::string self = "/proc/self/fd/" + std::to_string(fileno(file));
+    return linkat(AT_FDCWD, self.c_str(), folder.Descriptor(), name, AT_SYMLINK_FOLLOW) == 0;
+}
+
 namespace {
 
 // `descriptor` as a stream in `mode` if it is a regular file of the caller's
@@ -352,6 +360,10 @@ bool Folder::IsNamedBy(const char* path) const {
 
 int Folder::Rename(const char* from, const char* to) const {
     return renameat(descriptor, from, descriptor, to) == 0 ? 0 : errno;
+}
+
+int Folder::Link(const char* from, const char* to) const {
+    return linkat(descriptor, from, descriptor, to, 0) == 0 ? 0 : errno;
 }
 
 int Folder::Remove(const char* name) const { return unlinkat(descriptor, name, 0) == 0 ? 0 : errno; }

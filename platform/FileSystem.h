@@ -49,6 +49,9 @@ public:
     // Gives the file made by CreateUnnamedIn a new name in `folder`, chosen
     // from `nameTemplate` as CreateNamedIn does.
     [[nodiscard]] bool LinkInto(const Folder& folder, std::string& nameTemplate);
+    // Gives the file made by CreateUnnamedIn the name `name` in `folder`;
+    // false, errno EEXIST, when that is taken.
+    [[nodiscard]] bool LinkAs(const Folder& folder, const char* name);
     // Opens `path` for appending only if it is a regular file of the caller's
     // own with no other name (EPERM otherwise; ELOOP for a link), creating it
     // if missing: what another user planted under that name is never written.
@@ -122,6 +125,9 @@ public:
     // renameat and unlinkat of entries of this folder; 0 or the errno value.
     int Rename(const char* from, const char* to) const;
     int Remove(const char* name) const;
+    // Gives the entry `from` the further name `to`, never in place of one
+    // (EEXIST); 0 or the errno value.
+    int Link(const char* from, const char* to) const;
     int Descriptor() const { return descriptor; }
 
 private:

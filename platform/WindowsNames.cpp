@@ -41,30 +41,29 @@ std::vector<std::string_view> SplitNames(std::string_view path, Encoding encodin
 // The entry of `folder` named `name`, else the only one that differs from it
 // only in letter case.
 std::optional<std::string> MatchEntry(const std::string& folder, std::string_view name,
-                                      Encoding encoding) {
-    const std::string exact(name);
-    if (PathExists((folder + kPathSeparator + exact).c_str())) {
-        return exact;
-    }
-    Folder opened;
-    std::vector<FolderEntry> entries;
-    if (!opened.Open(folder.c_str()) || !opened.List(entries)) {
+                                      Encoding encoding, const ListFolder& list) {
+    std::vector<std::string> names;
+    if (!list(folder, names)) {
         return std::nullopt;
     }
+    if (std::find(names.begin(), names.end(), name) != names.end()) {
+        return std::string(name);
+    }
     std::optional<std::string> match;
-    for (const FolderEntry& entry : entries) {
-        if (SameNameIgnoringCase(entry.name, name, encoding)) {
+    for (std::string& entry : names) {
+        if (SameNameIgnoringCase(entry, name, encoding)) {
             if (match) {
                 return std::nullopt;
             }
-            match = entry.name;
+            match = std::move(entry);
         }
     }
     return match;
 }
 
-// `path` relative to `root`; an absolute one only when it lies below root.
-std::optional<std::string> RelativeToRoot(const std::string& root, std::string_view path) {
+} // namespace
+
+std::optional<std::string> PathBelow(const std::string& root, std::string_view path) {
     if (!path.starts_with(kPathSeparator)) {
         return std::string(path);
     }
@@ -76,7 +75,6 @@ std::optional<std::string> RelativeToRoot(const std::string& root, std::string_v
     return relative.string();
 }
 
-} // namespace
 
 bool SameNameIgnoringCase(std::string_view a, std::string_view b, Encoding encoding) {
     if (a.size() != b.size()) {
@@ -97,8 +95,8 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b, Encoding encod
     return true;
 }
 
-std::optional<std::string> MatchWindowsPath(const std::string& root, std::string_view path,
-                                            Encoding encoding, bool lastToo) {
+std::optional<std::string> MatchWindowsPath(std::string_view path, Encoding encoding,
+                                            const ListFolder& list, bool lastToo) {
     const std::vector<std::string_view> names = SplitNames(path, encoding);
     if (names.empty()) {
         return std::nullopt;
@@ -110,8 +108,7 @@ std::optional<std::string> MatchWindowsPath(const std::string& root, std::string
         }
         std::string name(names[i]);
         if (lastToo || i + 1 < names.size()) {
-            auto entry =
-                MatchEntry(found.empty() ? root : root + kPathSeparator + found, name, encoding);
+            auto entry = MatchEntry(found, name, encoding, list);
             if (!entry) {
                 return std::nullopt;
             }
@@ -122,8 +119,25 @@ std::optional<std::string> MatchWindowsPath(const std::string& root, std::string
     return found;
 }
 
+std::optional<std::string> MatchWindowsPath(const std::string& root, std::string_view path,
+                                            Encoding encoding, bool lastToo) {
+    const auto onDisk = [&root](const std::string& folder, std::vector<std::string>& names) {
+        Folder opened;
+        std::vector<FolderEntry> entries;
+        if (!opened.Open((folder.empty() ? root : root + kPathSeparator + folder).c_str()) ||
+            !opened.List(entries)) {
+            return false;
+        }
+        for (FolderEntry& entry : entries) {
+            names.push_back(std::move(entry.name));
+        }
+        return true;
+    };
+    return MatchWindowsPath(path, encoding, onDisk, lastToo);
+}
+
 std::optional<std::string> RegularFileInside(const std::string& root, std::string_view path) {
-    const auto relative = RelativeToRoot(root, path);
+    const auto relative = PathBelow(root, path);
     std::error_code error;
     const fs::path base = fs::canonical(root, error);
     if (!relative || error) {
@@ -141,22 +155,10 @@ std::optional<std::string> RegularFileInside(const std::string& root, std::strin
     return target.string();
 }
 
-std::optional<std::string> FindFileInside(const std::string& root,
-                                          const std::vector<Spelling>& spellings) {
-    for (const Spelling& spelling : spellings) {
-        if (auto found = RegularFileInside(root, spelling.path)) {
-            return found;
-        }
-    }
-    for (const Spelling& spelling : spellings) {
-        const auto relative = RelativeToRoot(root, spelling.path);
-        const auto matched =
-            relative ? MatchWindowsPath(root, *relative, spelling.encoding) : std::nullopt;
-        if (auto found = matched ? RegularFileInside(root, *matched) : std::nullopt) {
-            return found;
-        }
-    }
-    return std::nullopt;
+std::optional<std::string> MatchFileInside(const std::string& root, const Spelling& spelling) {
+    const auto relative = PathBelow(root, spelling.path);
+    const auto matched = relative ? MatchWindowsPath(root, *relative, spelling.encoding) : std::nullopt;
+    return matched ? RegularFileInside(root, *matched) : std::nullopt;
 }
 
 } // namespace platform

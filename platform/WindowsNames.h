@@ -5,6 +5,7 @@
 
 #include "platform/Text.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,14 +18,24 @@ namespace platform {
 // character is never taken for a letter.
 bool SameNameIgnoringCase(std::string_view a, std::string_view b, Encoding encoding);
 
-// The path below the folder `root` that `path` names, '/' between its names:
-// each name as it is where an entry has it, else the one entry of its folder
-// that differs from it only in letter case. '/' and '\' separate names (never
-// the second byte of a character); empty names and "." are skipped. Nothing
-// for "..", or when a name matches no entry or several. With `lastToo` false
-// the last name is kept as given (a file yet to be made).
+// The names of the entries of `folder` ("" for the top, '/' between names)
+// in some tree of folders; false when there is no such folder.
+using ListFolder = std::function<bool(const std::string& folder, std::vector<std::string>& names)>;
+
+// The path in the tree that `list` shows that `path` names, '/' between its
+// names: each name as it is where an entry has it, else the one entry of its
+// folder that differs from it only in letter case. '/' and '\' separate names
+// (never the second byte of a character); empty names and "." are skipped.
+// Nothing for "..", or when a name matches no entry or several. With
+// `lastToo` false the last name is kept as given (a file yet to be made).
+std::optional<std::string> MatchWindowsPath(std::string_view path, Encoding encoding,
+                                            const ListFolder& list, bool lastToo = true);
+// The same in the folder `root` on disk.
 std::optional<std::string> MatchWindowsPath(const std::string& root, std::string_view path,
                                             Encoding encoding, bool lastToo = true);
+
+// `path` relative to `root`; an absolute one only when it lies below root.
+std::optional<std::string> PathBelow(const std::string& root, std::string_view path);
 
 // The regular file `path` names inside `root` (relative to root; an absolute
 // path must lie below it), with links resolved. Nothing when it lies outside
@@ -37,9 +48,7 @@ struct Spelling {
     Encoding encoding;
 };
 
-// RegularFileInside for the first spelling that names a file exactly, else for
-// the first that MatchWindowsPath finds.
-std::optional<std::string> FindFileInside(const std::string& root,
-                                          const std::vector<Spelling>& spellings);
+// RegularFileInside for what MatchWindowsPath finds of `spelling` below root.
+std::optional<std::string> MatchFileInside(const std::string& root, const Spelling& spelling);
 
 } // namespace platform

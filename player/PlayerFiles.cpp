@@ -1,5 +1,6 @@
 #include "player/PlayerFiles.h"
 
+#include "platform/ContentFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/WindowsNames.h"
@@ -129,28 +130,32 @@ std::optional<ServedFile> PlayerRoutes::Resolve(std::string_view uriPath) const 
     }
     static constexpr std::string_view kContent = "/content/";
     static constexpr std::string_view kRuffle = "/ruffle/";
-    std::optional<std::string> found;
-    bool playerFile = true;
     if (decoded->starts_with(kContent)) {
-        playerFile = false;
-        if (contentFolder.empty()) {
-            return std::nullopt;
-        }
         const std::string relative = decoded->substr(kContent.size());
         // Movies name files in Unicode; the package keeps the code page's
         // bytes. Either may be spelled as the original platform takes names.
-        found = platform::FindFileInside(
-            contentFolder, {{relative, platform::Encoding::Utf8},
-                            {platform::Utf8ToAnsi(relative), platform::Encoding::Cp936}});
-    } else if (decoded->starts_with(kRuffle)) {
+        const auto found = contentFolder.empty()
+                               ? std::nullopt
+                               : platform::FindContentFile(
+                                     contentFolder, {{relative, platform::Encoding::Utf8},
+                                                     {platform::Utf8ToAnsi(relative), platform::Encoding::Cp936}});
+        if (!found) {
+            return std::nullopt;
+        }
+        return ServedFile{found->path, MimeType(relative), false, false, found->offset, found->size, relative};
+    }
+    std::optional<std::string> found;
+    if (decoded->starts_with(kRuffle)) {
         found = PlayerFile("ruffle/", decoded->substr(kRuffle.size()));
     } else if (*decoded == "/page.html" || *decoded == "/shim.js") {
         found = PlayerFile("", decoded->substr(1));
     }
-    if (!found) {
+    std::error_code error;
+    const uint64_t size = found && !playerFolder.empty() ? fs::file_size(*found, error) : 0;
+    if (!found || error) {
         return std::nullopt;
     }
-    return ServedFile{*found, MimeType(*found), playerFile && playerFolder.empty(), playerFile};
+    return ServedFile{*found, MimeType(*found), playerFolder.empty(), true, 0, size, *decoded};
 }
 
 std::string PlayerRoutes::MovieUrl(const std::string& pathOrUrl) {

@@ -3,6 +3,7 @@
 // that the routing rules are tested on their own.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,11 @@ struct ServedFile {
     bool embedded;
     // One of the player's own files (not the content folder's).
     bool playerFile;
+    // Where the file's bytes lie in `path` (a content file may be read from
+    // its package), and its name as asked for.
+    uint64_t offset = 0;
+    uint64_t size = 0;
+    std::string name;
 };
 
 class PlayerRoutes {

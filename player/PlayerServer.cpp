@@ -1,8 +1,10 @@
 #include "player/PlayerServer.h"
 
+#include "platform/ContentFiles.h"
 #include "platform/StartupLog.h"
 #include "platform/Text.h"
 #include "player/CodePageText.h"
+#include "player/FileRangeStream.h"
 #include "player/GenericFontNames.h"
 
 #include <webkit2/webkit2.h>
@@ -10,9 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
-#include <filesystem>
 #include <map>
-#include <system_error>
 #include <vector>
 
 namespace player {
@@ -69,8 +69,8 @@ constexpr std::uintmax_t kMaxFileInMemory = 4 << 20;
 // What a movie of the original platform expects of a content file that the
 // player would read otherwise: its generic device fonts drawn in the system's
 // fonts, its code page 936 text as the Chinese it is.
-std::optional<std::string> Adapted(const std::string& path, std::string_view contents) {
-    if (IsTextFileName(path)) {
+std::optional<std::string> Adapted(const std::string& name, std::string_view contents) {
+    if (IsTextFileName(name)) {
         return Cp936TextAsUtf8(contents);
     }
     return RespellGenericFontNames(contents);
@@ -90,10 +90,7 @@ constexpr std::uintmax_t kMaxBytesOnTheirWay = 64 << 20;
 
 struct WaitingFile {
     WebKitURISchemeRequest* request;
-    std::string path;
-    std::uintmax_t size;
-    const char* mimeType;
-    bool adapt; // a content file, which a movie may need adapted
+    ServedFile file;
 };
 // Only the user-interface thread touches this.
 struct FilesOnTheirWay {
@@ -110,32 +107,26 @@ bool Fits(std::uintmax_t size) {
     return bytes == 0 || bytes + size <= kMaxBytesOnTheirWay;
 }
 
-// The file's bytes, adapted where `adapt` asks, and their size.
-GInputStream* OpenFile(const WaitingFile& file, std::uintmax_t& size) {
-    const std::string& path = file.path;
+// The file's bytes, adapted if it is a content file, and their size.
+GInputStream* OpenFile(const ServedFile& file, std::uintmax_t& size) {
     size = file.size;
-    if (size <= kMaxFileInMemory) {
-        gchar* contents = nullptr;
-        gsize length = 0;
-        if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) {
-            return nullptr;
-        }
-        GBytes* body = g_bytes_new_take(contents, length);
-        if (file.adapt) {
-            if (auto adapted = Adapted(path, std::string_view(contents, length))) {
-                g_bytes_unref(body);
-                body = TakeString(std::move(*adapted));
-                size = g_bytes_get_size(body);
-            }
-        }
-        GInputStream* stream = g_memory_input_stream_new_from_bytes(body);
-        g_bytes_unref(body);
-        return stream;
+    if (size > kMaxFileInMemory) {
+        return OpenFileRange(file.path, file.offset, file.size);
     }
-    GFile* handle = g_file_new_for_path(path.c_str());
-    GFileInputStream* stream = g_file_read(handle, nullptr, nullptr);
-    g_object_unref(handle);
-    return G_INPUT_STREAM(stream);
+    std::string contents;
+    if (!platform::ReadContentFile({file.path, file.offset, file.size}, contents, kMaxFileInMemory)) {
+        return nullptr;
+    }
+    if (!file.playerFile) {
+        if (auto adapted = Adapted(file.name, contents)) {
+            contents = std::move(*adapted);
+        }
+    }
+    size = contents.size();
+    GBytes* body = TakeString(std::move(contents));
+    GInputStream* stream = g_memory_input_stream_new_from_bytes(body);
+    g_bytes_unref(body);
+    return stream;
 }
 
 void Send(const WaitingFile& file);
@@ -145,7 +136,7 @@ void Send(const WaitingFile& file);
 void Arrived(gpointer size, GObject*) {
     FilesOnTheirWay& files = OnTheirWay();
     files.bytes -= GPOINTER_TO_SIZE(size);
-    while (!files.waiting.empty() && Fits(files.waiting.front().size)) {
+    while (!files.waiting.empty() && Fits(files.waiting.front().file.size)) {
         const WaitingFile next = std::move(files.waiting.front());
         files.waiting.pop_front();
         Send(next);
@@ -153,28 +144,22 @@ void Arrived(gpointer size, GObject*) {
     }
 }
 
-void Send(const WaitingFile& file) {
+void Send(const WaitingFile& waiting) {
     std::uintmax_t size = 0;
-    GInputStream* stream = OpenFile(file, size);
+    GInputStream* stream = OpenFile(waiting.file, size);
     if (!stream) {
-        Answer404(file.request);
+        Answer404(waiting.request);
         return;
     }
     OnTheirWay().bytes += size;
     g_object_weak_ref(G_OBJECT(stream), Arrived, GSIZE_TO_POINTER(size));
-    Answer(file.request, stream, static_cast<gint64>(size), file.mimeType);
+    Answer(waiting.request, stream, static_cast<gint64>(size), waiting.file.mimeType);
     g_object_unref(stream);
 }
 
 void AnswerFromFile(WebKitURISchemeRequest* request, const ServedFile& served) {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(served.path, error);
-    if (error) {
-        Answer404(request);
-        return;
-    }
-    WaitingFile file{request, served.path, size, served.mimeType, !served.playerFile};
-    if (!OnTheirWay().waiting.empty() || !Fits(size)) {
+    WaitingFile file{request, served};
+    if (!OnTheirWay().waiting.empty() || !Fits(served.size)) {
         file.request = WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request));
         OnTheirWay().waiting.push_back(std::move(file));
     } else {

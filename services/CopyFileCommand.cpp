@@ -1,10 +1,12 @@
 #include "services/CopyFileCommand.h"
 
+#include "platform/ContentFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/WindowsNames.h"
 #include "services/CopyDestination.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -49,7 +51,7 @@ const char* NotCopied(ReplyBuffer& reply, const char* source, const char* destin
 // The magazine's own file that the movie's source path names: as the host
 // names it, else as code page 936 names it (the files of magazines made on the
 // original platform keep the names of that code page).
-std::optional<std::string> FindSource(const std::string& contentFolder, const char* path) {
+std::optional<platform::ContentFile> FindSource(const std::string& contentFolder, const char* path) {
     std::vector<platform::Spelling> spellings{{path, platform::HostStepping()}};
     static constexpr char kMagazineCodePage[] = "CP936";
     if (platform::HostEncoding() != kMagazineCodePage) {
@@ -59,7 +61,7 @@ std::optional<std::string> FindSource(const std::string& contentFolder, const ch
             spellings.push_back({std::move(stored), platform::Encoding::Cp936});
         }
     }
-    return platform::FindFileInside(contentFolder, spellings);
+    return platform::FindContentFile(contentFolder, spellings);
 }
 
 bool IsSameFile(const platform::FileStream& one, const platform::FileStream& other) {
@@ -68,18 +70,18 @@ bool IsSameFile(const platform::FileStream& one, const platform::FileStream& oth
            device == otherDevice && inode == otherInode;
 }
 
-// Copies the rest of `source` into `destination`; false on a read or write error.
-bool Transfer(platform::FileStream& source, platform::FileStream& destination) {
+// Copies `size` bytes of `source` into `destination`; false when they cannot
+// all be read or written.
+bool Transfer(platform::FileStream& source, uint64_t size, platform::FileStream& destination) {
     char buffer[kTransferBufferSize];
-    for (;;) {
-        const size_t read = source.Read(buffer, sizeof buffer);
-        if (read == 0) {
-            return source.AtEnd();
-        }
-        if (destination.Write(buffer, read) != read) {
+    for (uint64_t left = size; left > 0;) {
+        const size_t read = source.Read(buffer, static_cast<size_t>(std::min<uint64_t>(left, sizeof buffer)));
+        if (read == 0 || destination.Write(buffer, read) != read) {
             return false;
         }
+        left -= read;
     }
+    return true;
 }
 
 } // namespace
@@ -92,9 +94,12 @@ const char* CopyOneFile(char* args, const std::string& contentFolder, ReplyBuffe
     }
     UseOurSeparator(fields[0]);
     UseOurSeparator(fields[1]);
-    const auto sourcePath = FindSource(contentFolder, fields[0]);
+    // The magazine's file may still be on its way to the disk: it is then
+    // read from the package.
+    const auto sourceFile = FindSource(contentFolder, fields[0]);
     platform::FileStream source;
-    if (!sourcePath || !source.Open(sourcePath->c_str(), "rb")) {
+    if (!sourceFile || !source.Open(sourceFile->path.c_str(), "rb") ||
+        !source.Seek(static_cast<int64_t>(sourceFile->offset), SEEK_SET)) {
         return NotCopied(reply, fields[0], fields[1], "source: none of the magazine's files");
     }
     platform::FileStream destination;
@@ -105,7 +110,7 @@ const char* CopyOneFile(char* args, const std::string& contentFolder, ReplyBuffe
     if (IsSameFile(source, destination)) {
         return NotCopied(reply, fields[0], fields[1], "destination: the source itself");
     }
-    bool copied = destination.EmptyFile() && Transfer(source, destination);
+    bool copied = destination.EmptyFile() && Transfer(source, sourceFile->size, destination);
     source.Close();
     // Buffered bytes are written on close: a full disk may show only here.
     copied = destination.Close() && copied;

@@ -15,8 +15,8 @@ inline constexpr const char* kReplyCopyFail = "copyfilefail";
 // be one of the magazine's own files: a regular file inside the content
 // folder, by its exact name, under its name in code page 936 (as a magazine of
 // the original platform has it), or as the original platform's names match
-// (platform::FindFileInside). The destination goes where OpenDestination
-// allows.
+// (platform::FindContentFile: read from the package while it is not in the
+// folder). The destination goes where OpenDestination allows.
 // Copies the file byte for byte and replies "copyfilesuccess" only when every
 // byte reached the destination; otherwise "copyfilefail", with the reason on
 // standard error. A destination that is the source file itself is refused

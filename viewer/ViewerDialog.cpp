@@ -16,6 +16,8 @@ using ui::RectAt;
 constexpr char kBitmapFolder[] = "resource:///kest/bitmaps/";
 constexpr char kMessageCaption[] = "提示";
 constexpr char kPackageErrorText[] = "杂志包错误！";
+// A background larger than this is not drawn.
+constexpr uint64_t kMaxBackgroundBytes = 64 << 20;
 
 std::string BitmapPath(const char* name) { return std::string(kBitmapFolder) + name + ".png"; }
 
@@ -28,8 +30,8 @@ ViewerDialog::ViewerDialog(ui::WindowSystem& system, std::string folder, BookSet
     (void)icon.Load(BitmapPath("128-icon"));
 }
 
-std::string ViewerDialog::ContentPath(const std::string& name) const {
-    return contentFolder + platform::kPathSeparator + name;
+std::optional<platform::ContentFile> ViewerDialog::ContentFile(const std::string& name) const {
+    return platform::FindContentFile(contentFolder, {{name, platform::HostStepping()}});
 }
 
 ui::Control& ViewerDialog::ControlAt(LayoutSlot slot) {
@@ -107,14 +109,17 @@ bool ViewerDialog::OnInitDialog() {
     CreateControls();
     SetIcon(icon);
 
-    const std::string backgroundPath = ContentPath("resource/bgimg.jpg");
     hasBackground = false;
-    if (platform::FileExists(backgroundPath.c_str())) {
-        hasBackground = background.LoadFile(backgroundPath.c_str());
+    std::string picture;
+    platform::FileStream pictureStream;
+    if (const auto file = ContentFile("resource/bgimg.jpg");
+        file && platform::ReadContentFile(*file, picture, kMaxBackgroundBytes) &&
+        pictureStream.OpenMemory(picture.data(), picture.size())) {
+        hasBackground = background.Load(pictureStream);
     }
 
-    const std::string moviePath = ContentPath(book.entrance);
-    if (!platform::FileExists(moviePath.c_str())) {
+    const std::string moviePath = contentFolder + platform::kPathSeparator + book.entrance;
+    if (!ContentFile(book.entrance)) {
         MessageBox(kPackageErrorText, kMessageCaption);
         EndDialog(kViewerPackageError);
     }

@@ -4,6 +4,7 @@
 // minimised, and answers the movie's commands.
 #pragma once
 
+#include "platform/ContentFiles.h"
 #include "ui/Control.h"
 #include "ui/Dialog.h"
 #include "services/CommandArgs.h"
@@ -12,6 +13,7 @@
 #include "viewer/CShockwaveflash1.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace viewer {
@@ -71,8 +73,8 @@ private:
     void ApplyLayout(const Layout& layout);
     void CreateControls();
     void PlaceButtons(int width);
-    // content folder + separator + `name`.
-    std::string ContentPath(const std::string& name) const;
+    // The magazine's file `name` (platform::FindContentFile).
+    std::optional<platform::ContentFile> ContentFile(const std::string& name) const;
     void ReplyToMovie(const char* reply);
 
     ui::Bitmap icon;

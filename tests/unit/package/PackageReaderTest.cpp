@@ -34,10 +34,22 @@ protected:
     std::string package() const { return scratch / "package.bin"; }
     std::string target() const { return scratch / "target"; }
 
+    // Extracts, and checks that surveying the package without writing
+    // refuses it the same way or finds what the extraction made.
     int ExtractBytes(const std::string& bytes, int flags = ExtractMakeRoot) {
         WriteWholeFile(package(), bytes);
         PackageReader reader;
-        return reader.Extract(target(), package(), flags);
+        std::map<std::string, std::string> surveyed;
+        const int survey = reader.Survey(target(), package(), 0, [&](const PackageReader::SurveyedEntry& entry) {
+            surveyed[entry.path] = entry.isFolder ? "<dir>" : bytes.substr(entry.offset, entry.size);
+        });
+        const bool existed = fs::exists(target());
+        const int result = reader.Extract(target(), package(), flags);
+        EXPECT_EQ(survey, result);
+        if (result == PkgOk && !existed) {
+            EXPECT_EQ(surveyed, Tree(target()));
+        }
+        return result;
     }
 
     // Nothing but the package and the target folder may exist afterwards.

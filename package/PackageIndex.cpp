@@ -1,0 +1,68 @@
+#include "package/PackageIndex.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace package {
+
+void PackageIndex::Add(const PackageReader::SurveyedEntry& entry) {
+    const size_t slash = entry.path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : entry.path.substr(0, slash);
+    std::vector<std::string>& siblings = names[folder];
+    std::string name = entry.path.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (std::find(siblings.begin(), siblings.end(), name) == siblings.end()) {
+        siblings.push_back(std::move(name));
+    }
+    if (entry.isFolder) {
+        folders.push_back(entry.path);
+        names.try_emplace(entry.path);
+        return;
+    }
+    const auto [file, added] = files.insert_or_assign(entry.path, File{entry.path, entry.offset, entry.size});
+    if (added) {
+        filePaths.push_back(entry.path);
+    }
+}
+
+std::vector<PackageIndex::File> PackageIndex::Files() const {
+    std::vector<File> inOrder;
+    inOrder.reserve(filePaths.size());
+    for (const std::string& path : filePaths) {
+        inOrder.push_back(files.at(path));
+    }
+    return inOrder;
+}
+
+std::optional<PackageIndex::File> PackageIndex::Find(const std::string& root,
+                                                     const std::vector<platform::Spelling>& spellings,
+                                                     bool windowsMatch) const {
+    for (const platform::Spelling& spelling : spellings) {
+        const auto relative = platform::PathBelow(root, spelling.path);
+        if (auto found = relative ? FindOne(*relative, spelling.encoding, windowsMatch) : std::nullopt) {
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<PackageIndex::File> PackageIndex::FindOne(const std::string& relative, platform::Encoding encoding,
+                                                        bool windowsMatch) const {
+    std::optional<std::string> path;
+    if (windowsMatch) {
+        path = platform::MatchWindowsPath(
+            relative, encoding, [this](const std::string& folder, std::vector<std::string>& found) {
+                const auto listed = names.find(folder);
+                if (listed != names.end()) {
+                    found = listed->second;
+                }
+                return listed != names.end();
+            });
+    } else {
+        // As the disk would take it: "a//b" and "a/./b" name a/b.
+        path = std::filesystem::path(relative).lexically_normal().string();
+    }
+    const auto file = path ? files.find(*path) : files.end();
+    return file != files.end() ? std::optional<File>(file->second) : std::nullopt;
+}
+
+} // namespace package
