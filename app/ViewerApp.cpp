@@ -5,10 +5,10 @@
 #include "app/Workspace.h"
 #include "package/PackageIndex.h"
 #include "package/PackageReader.h"
-#include "package/WorkspaceFiller.h"
 #include "platform/ContentFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/StartupLog.h"
+#include "platform/Text.h"
 #include "player/PlayerFiles.h"
 #include "player/WebKitPlayer.h"
 #include "services/UsageStatistics.h"
@@ -18,7 +18,9 @@
 #include "viewer/BookSettings.h"
 #include "viewer/ViewerDialog.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -46,40 +48,55 @@ std::string ManifestPath(const std::string& folder) {
     return folder + platform::kPathSeparator + viewer::kManifestName;
 }
 
-// While it lives, losing the display stops the work on the Workspace and
-// removes it before the process ends.
+// While it lives, losing the display removes the Workspace before the
+// process ends.
 class DisplayLossCleanup {
 public:
-    DisplayLossCleanup(Workspace& workspace, package::WorkspaceFiller& filler) {
-        ui::WhenDisplayLost([&workspace, &filler] {
-            filler.Stop();
-            (void)workspace.Delete();
-        });
+    explicit DisplayLossCleanup(Workspace& workspace) {
+        ui::WhenDisplayLost([&workspace] { (void)workspace.Delete(); });
     }
     ~DisplayLossCleanup() { ui::WhenDisplayLost({}); }
     DisplayLossCleanup(const DisplayLossCleanup&) = delete;
     DisplayLossCleanup& operator=(const DisplayLossCleanup&) = delete;
 };
 
-// While it lives, the files of the Workspace that are not written yet (or
-// could not be) are read from the package.
+// The package's folders, made in the Workspace so that a movie's copies may
+// go into them; what cannot be made is said.
+void MakeFolders(const std::string& workspace, const package::PackageIndex& index) {
+    for (const std::string& folder : index.Folders()) {
+        if (package::PackageReader::MakeFolderPath(workspace + platform::kPathSeparator + folder) != package::PkgOk) {
+            std::fprintf(stderr, "kest: the folder %s cannot be made in the temporary folder: %s\n",
+                         platform::PrintableText(folder, platform::kLoggedTextBytes).c_str(), std::strerror(errno));
+        }
+    }
+}
+
+// While it lives, the magazine's files are read from the package, which it
+// holds open: moving or removing the magazine's file meanwhile changes
+// nothing. What the Workspace holds comes first (a movie's copies).
 class FilesFromPackage {
 public:
     FilesFromPackage(const std::string& workspace, const std::string& packagePath,
                      const package::PackageIndex& index) {
-        platform::SetFilesElsewhere(workspace, [&index, packagePath, workspace](
+        if (!package.Open(packagePath.c_str(), "rb")) {
+            return; // it was there a moment ago: nothing can be read now
+        }
+        platform::SetFilesElsewhere(workspace, [&index, workspace, held = package.DescriptorPath()](
                                                    const std::vector<platform::Spelling>& spellings,
                                                    bool windowsMatch) -> std::optional<platform::ContentFile> {
             const auto file = index.Find(workspace, spellings, windowsMatch);
             if (!file) {
                 return std::nullopt;
             }
-            return platform::ContentFile{packagePath, file->offset, file->size};
+            return platform::ContentFile{held, file->offset, file->size};
         });
     }
     ~FilesFromPackage() { platform::SetFilesElsewhere({}, {}); }
     FilesFromPackage(const FilesFromPackage&) = delete;
     FilesFromPackage& operator=(const FilesFromPackage&) = delete;
+
+private:
+    platform::FileStream package;
 };
 
 } // namespace
@@ -120,12 +137,11 @@ void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& pa
         exitStatus = kExitNoWorkspace;
         return;
     }
-    // The player's web process, which takes longest, starts first; the
-    // magazine is read straight from its package while the Workspace is
-    // filled behind it.
+    // The player's web process, which takes longest, starts first. The
+    // magazine is then read straight from its package: however large it is,
+    // nothing of it is written before the movie starts.
     const bool display = ui::GtkWindowSystem::OpenDisplay();
-    package::WorkspaceFiller filler(packagePath, workspace.Path());
-    const DisplayLossCleanup cleanup(workspace, filler);
+    const DisplayLossCleanup cleanup(workspace);
     std::unique_ptr<player::WebKitPlayer> player = display ? StartPlayer() : nullptr;
     reader.SetCancel([this] { return terminationSignals.Received(); });
     package::PackageIndex index;
@@ -144,12 +160,10 @@ void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& pa
         ReportNoDisplay();
     } else {
         platform::LogStartup("package checked");
-        filler.MakeFolders(index);
-        filler.Start(index.Files());
+        MakeFolders(workspace.Path(), index);
         const FilesFromPackage fromPackage(workspace.Path(), packagePath, index);
         OpenContentFolder(workspace.Path());
         RunWindow(std::move(player));
-        filler.Stop();
     }
     if (!workspace.Delete()) {
         ui::MessageBox("删除临时目录失败！", kMessageCaption);

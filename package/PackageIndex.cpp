@@ -1,17 +1,15 @@
 #include "package/PackageIndex.h"
 
-#include <algorithm>
 #include <filesystem>
 
 namespace package {
 
 void PackageIndex::Add(const PackageReader::SurveyedEntry& entry) {
-    const size_t slash = entry.path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : entry.path.substr(0, slash);
-    std::vector<std::string>& siblings = names[folder];
-    std::string name = entry.path.substr(slash == std::string::npos ? 0 : slash + 1);
-    if (std::find(siblings.begin(), siblings.end(), name) == siblings.end()) {
-        siblings.push_back(std::move(name));
+    // A path comes again when a later entry takes its place.
+    if (!files.contains(entry.path) && !names.contains(entry.path)) {
+        const size_t slash = entry.path.rfind('/');
+        const std::string folder = slash == std::string::npos ? "" : entry.path.substr(0, slash);
+        names[folder].push_back(entry.path.substr(slash == std::string::npos ? 0 : slash + 1));
     }
     if (entry.isFolder) {
         folders.push_back(entry.path);

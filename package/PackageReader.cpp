@@ -161,6 +161,7 @@ int PackageReader::List(platform::FileStream stream, const std::function<void(co
 
 int PackageReader::ReadDirectory() {
     recordCount = 0;
+    recordEnd = kUnknownPosition;
     if (!package.Seek(0, SEEK_END)) {
         return PkgErrRead;
     }
@@ -187,10 +188,16 @@ int PackageReader::ReadDirectory() {
 int PackageReader::ReadEntry(uint64_t index, Entry& entry) {
     PackageEntry record;
     const uint64_t position = trailer.directory + index * sizeof record;
-    if (!package.Seek(static_cast<int64_t>(position), SEEK_SET) ||
-        package.Read(&record, sizeof record) != sizeof record) {
+    // Records are mostly read one after another: a seek would throw the
+    // stream's buffer away each time.
+    if (position != recordEnd && !package.Seek(static_cast<int64_t>(position), SEEK_SET)) {
         return PkgErrRead;
     }
+    recordEnd = kUnknownPosition;
+    if (package.Read(&record, sizeof record) != sizeof record) {
+        return PkgErrRead;
+    }
+    recordEnd = position + sizeof record;
     entry = {EntryName(record), record.type, record.size, record.offset};
     return PkgOk;
 }
@@ -256,6 +263,7 @@ int PackageReader::ExtractFile(const std::string& path, const Entry& entry) {
         return PkgErrCreate;
     }
     uint64_t written = 0;
+    recordEnd = kUnknownPosition;
     if (available > 0 && package.Seek(static_cast<int64_t>(begin), SEEK_SET)) {
         while (written < available) {
             if (Cancelled()) {

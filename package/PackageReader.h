@@ -115,6 +115,10 @@ private:
     // The directory is read a record at a time, so nothing the file claims
     // decides how much memory is taken.
     uint64_t recordCount = 0;
+    // Where the stream stands after the record read last, when nothing else
+    // was read since.
+    static constexpr uint64_t kUnknownPosition = UINT64_MAX;
+    uint64_t recordEnd = kUnknownPosition;
     // Where file data may lie: after the header, before the directory.
     uint64_t dataBegin = 0;
     uint64_t dataEnd = 0;

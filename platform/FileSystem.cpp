@@ -161,22 +161,16 @@ bool FileStream::CreateNamedIn(const Folder& folder, std::string& nameTemplate) 
     return file != nullptr;
 }
 
+std::string FileStream::DescriptorPath() const { return "/proc/self/fd/" + std::to_string(fileno(file)); }
+
 bool FileStream::LinkInto(const Folder& folder, std::string& nameTemplate) {
     if (std::fflush(file) != 0) {
         return false;
     }
-    const std::string self = "/proc/self/fd/" + std::to_string(fileno(file));
+    const std::string self = DescriptorPath();
     return WithUniqueName(nameTemplate, [&](const char* name) {
         return linkat(AT_FDCWD, self.c_str(), folder.Descriptor(), name, AT_SYMLINK_FOLLOW) == 0;
     });
-}
-
-bool FileStream::LinkAs(const Folder& folder, const char* name) {
-    if (std::fflush(file) != 0) {
-        return false;
-    }
-    const std::string self = "/proc/self/fd/" + std::to_string(fileno(file));
-    return linkat(AT_FDCWD, self.c_str(), folder.Descriptor(), name, AT_SYMLINK_FOLLOW) == 0;
 }
 
 namespace {
@@ -360,10 +354,6 @@ bool Folder::IsNamedBy(const char* path) const {
 
 int Folder::Rename(const char* from, const char* to) const {
     return renameat(descriptor, from, descriptor, to) == 0 ? 0 : errno;
-}
-
-int Folder::Link(const char* from, const char* to) const {
-    return linkat(descriptor, from, descriptor, to, 0) == 0 ? 0 : errno;
 }
 
 int Folder::Remove(const char* name) const { return unlinkat(descriptor, name, 0) == 0 ? 0 : errno; }

@@ -49,9 +49,6 @@ public:
     // Gives the file made by CreateUnnamedIn a new name in `folder`, chosen
     // from `nameTemplate` as CreateNamedIn does.
     [[nodiscard]] bool LinkInto(const Folder& folder, std::string& nameTemplate);
-    // Gives the file made by CreateUnnamedIn the name `name` in `folder`;
-    // false, errno EEXIST, when that is taken.
-    [[nodiscard]] bool LinkAs(const Folder& folder, const char* name);
     // Opens `path` for appending only if it is a regular file of the caller's
     // own with no other name (EPERM otherwise; ELOOP for a link), creating it
     // if missing: what another user planted under that name is never written.
@@ -69,6 +66,9 @@ public:
     // Writes buffered data through to the disk; false (errno set) on failure.
     [[nodiscard]] bool Sync();
     bool IsOpen() const { return file != nullptr; }
+    // A path that names the open file itself for as long as it is open, even
+    // once it was moved or removed.
+    std::string DescriptorPath() const;
 
     size_t Read(void* buffer, size_t size);
     size_t Write(const void* data, size_t size);
@@ -125,9 +125,6 @@ public:
     // renameat and unlinkat of entries of this folder; 0 or the errno value.
     int Rename(const char* from, const char* to) const;
     int Remove(const char* name) const;
-    // Gives the entry `from` the further name `to`, never in place of one
-    // (EEXIST); 0 or the errno value.
-    int Link(const char* from, const char* to) const;
     int Descriptor() const { return descriptor; }
 
 private:

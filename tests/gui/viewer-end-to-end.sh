@@ -42,7 +42,8 @@ find_window
 wait_geometry "0,0 640x510"
 workspace=$(ls "$work/tmp")
 [[ "$workspace" =~ ^Kest[a-z][0-9]{5}$ ]] || fail "workspace '$workspace'"
-[ -f "$work/tmp/$workspace/read.swf" ] && [ -f "$work/tmp/$workspace/copied.jpg" ] || fail "workspace content"
+# The magazine is read from its package: the Workspace holds the movie's copy alone.
+[ "$(cd "$work/tmp/$workspace" && find . -type f)" = ./copied.jpg ] || fail "workspace content"
 import -window root -crop 640x510+0+0 "$shots/viewer-normal.png"
 
 xdotool key Right
