@@ -71,32 +71,25 @@ void MakeFolders(const std::string& workspace, const package::PackageIndex& inde
     }
 }
 
-// While it lives, the magazine's files are read from the package, which it
-// holds open: moving or removing the magazine's file meanwhile changes
-// nothing. What the Workspace holds comes first (a movie's copies).
+// While it lives, the magazine's files that the Workspace does not hold (a
+// movie's copies) are read from the package at `packagePath`.
 class FilesFromPackage {
 public:
     FilesFromPackage(const std::string& workspace, const std::string& packagePath,
                      const package::PackageIndex& index) {
-        if (!package.Open(packagePath.c_str(), "rb")) {
-            return; // it was there a moment ago: nothing can be read now
-        }
-        platform::SetFilesElsewhere(workspace, [&index, workspace, held = package.DescriptorPath()](
+        platform::SetFilesElsewhere(workspace, [&index, workspace, packagePath](
                                                    const std::vector<platform::Spelling>& spellings,
                                                    bool windowsMatch) -> std::optional<platform::ContentFile> {
             const auto file = index.Find(workspace, spellings, windowsMatch);
             if (!file) {
                 return std::nullopt;
             }
-            return platform::ContentFile{held, file->offset, file->size};
+            return platform::ContentFile{packagePath, file->offset, file->size};
         });
     }
     ~FilesFromPackage() { platform::SetFilesElsewhere({}, {}); }
     FilesFromPackage(const FilesFromPackage&) = delete;
     FilesFromPackage& operator=(const FilesFromPackage&) = delete;
-
-private:
-    platform::FileStream package;
 };
 
 } // namespace
@@ -129,6 +122,11 @@ bool ViewerApp::InitInstance() {
 }
 
 void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& packagePath) {
+    // Held open while the magazine is read: moving or removing its file
+    // meanwhile changes nothing.
+    platform::FileStream packageFile;
+    const std::string heldPackage =
+        packageFile.Open(packagePath.c_str(), "rb") ? packageFile.DescriptorPath() : packagePath;
     const std::string temporaryFolder = platform::TemporaryFolder();
     RemoveStaleWorkspaces(temporaryFolder);
     Workspace workspace;
@@ -145,7 +143,7 @@ void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& pa
     std::unique_ptr<player::WebKitPlayer> player = display ? StartPlayer() : nullptr;
     reader.SetCancel([this] { return terminationSignals.Received(); });
     package::PackageIndex index;
-    const int surveyed = reader.Survey(workspace.Path(), packagePath, package::ExtractTrace,
+    const int surveyed = reader.Survey(workspace.Path(), heldPackage, package::ExtractTrace,
                                        [&index](const auto& entry) { index.Add(entry); });
     if (terminationSignals.Received()) {
         return; // nobody waits for the magazine any more
@@ -161,7 +159,7 @@ void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& pa
     } else {
         platform::LogStartup("package checked");
         MakeFolders(workspace.Path(), index);
-        const FilesFromPackage fromPackage(workspace.Path(), packagePath, index);
+        const FilesFromPackage fromPackage(workspace.Path(), heldPackage, index);
         OpenContentFolder(workspace.Path());
         RunWindow(std::move(player));
     }

@@ -5,7 +5,8 @@
 # each round on one private Xvfb (the first round is a warm-up: page cache,
 # fonts):
 #   small:  the packed probe movie with its manifest;
-#   large:  the same with 50 MiB of filler files;
+#   large:  the same with 1 GiB of filler files (KEST_FILLER_MIB, in
+#           256 MiB files) that its movie does not use;
 #   nobox:  the probe magazine without the engine's sandbox;
 #   bare:   bench/BareHost.cpp, a minimal WebKitGTK window that loads the same
 #           Ruffle and movie and does nothing else;
@@ -29,7 +30,8 @@ cp "$build/movies/Probe.swf" "$work/small/read.swf"
 printf '<?xml version="1.0" encoding="GBK"?>\n<Book entrance="read.swf" width="640" height="480"><Page/></Book>\n' \
     >"$work/small/kest.xml"
 cp "$work/small/"* "$work/large/"
-for i in $(seq 10); do head -c $((5 << 20)) /dev/urandom >"$work/large/filler/part$i.bin"; done
+filler=${KEST_FILLER_MIB:-1024}
+for i in $(seq $(((filler + 255) / 256))); do head -c $((256 << 20)) /dev/urandom >"$work/large/filler/part$i.bin"; done
 # KEST_BIN: another kest to pack with (an older build, to compare).
 kest=${KEST_BIN:-$build/kest}
 "$kest" -o "$work/small.mag" -p "$work/small"
@@ -84,7 +86,7 @@ results=$("$top/scripts/with-display.sh" bash -c \
 echo "totals, ms (one column per round):"
 echo "$results" | awk '$2 == "total" { t[$1] = t[$1] " " $3 } $2 == "failed" { t[$1] = t[$1] " failed" }
     END { for (n in t) printf "  %-6s%s\n", n, t[n] }' | sort
-echo "$results" | awk '
+echo "$results" | awk -v filler="$filler" '
     function median(list,   n, a, i, j, t) {
         n = split(list, a, " ")
         for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j - 1] + 0 > a[j] + 0; j--) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t }
@@ -97,14 +99,14 @@ echo "$results" | awk '
         bare = median(v["bare", "total"]); tuned = median(v["bare+", "total"])
         printf "\nmedians:  %-42s %7s %9s %9s\n", "", "ms", "vs bare", "vs bare+"
         split("small large nobox bare bare+ before", names, " ")
-        split("probe magazine|probe magazine with 50 MiB of filler|probe magazine without the sandbox|bare host|bare host with our engine settings|probe magazine, KEST_BEFORE", labels, "|")
+        split("probe magazine|probe magazine with " filler " MiB of filler|probe magazine without the sandbox|bare host|bare host with our engine settings|probe magazine, KEST_BEFORE", labels, "|")
         for (k = 1; k <= 6; k++) {
             if (!(names[k] in present)) continue
             t = median(v[names[k], "total"])
             printf "  %-50s %7d %9.2f %9.2f   (%d failed)\n", labels[k], t, t / bare, t / tuned, failed[names[k]]
         }
-        split("player_files extracted statistics_begun page_ready ruffle_ready movie_loaded first_fscommand total", order, " ")
-        split("web view begun|package extracted|statistics request begun|player page ran|Ruffle instance ready|movie data in|first fscommand logged|first fscommand on stdout", label, "|")
+        split("player_files package_checked statistics_begun page_ready ruffle_ready movie_loaded first_fscommand total", order, " ")
+        split("web view begun|package checked|statistics request begun|player page ran|Ruffle instance ready|movie data in|first fscommand logged|first fscommand on stdout", label, "|")
         printf "\nthe viewer by stage (median ms since the start):"
         split("small large nobox before", viewers, " ")
         for (m = 1; m <= 4; m++) if ((viewers[m], "total") in seen) printf " %9s", viewers[m]

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A magazine with 1 GiB of files its cover does not use is read straight from
-# its package: nothing of it is written to the temporary folder, a copy of
-# one of its files comes byte for byte from the package, and closing leaves
-# nothing. One larger than a small tmpfs temporary folder plays alike, and a
+# its package, even once its file was moved: nothing of it is written to the
+# temporary folder, a copy of one of its files comes byte for byte from the
+# package, and closing leaves nothing. One larger than a small tmpfs temporary folder plays alike, and a
 # copy into its full Workspace fails with the reason.
 # Usage: large-magazine.sh KEST COPIER_SWF
 set -euo pipefail
@@ -57,12 +57,16 @@ end_by_term() {
 }
 
 start "$work/tmp" "$work/large.mag"
+# The reader moves the magazine's file while it opens.
+for _ in $(seq 100); do [ -n "$(ls -A "$work/tmp")" ] && break; sleep 0.05; done
+mv "$work/large.mag" "$work/moved.mag"
 copied_from_package copyfilesuccess
 written=$(cd "$work/tmp" && find . -type f)
 [ "$written" = "./$(cd "$work/tmp" && ls)/big-copy.bin" ] || fail "the Workspace holds $written"
 end_by_term
 [ -z "$(ls -A "$work/tmp")" ] || fail "closing left $(ls -A "$work/tmp")"
-echo "1 GiB magazine: nothing of it written, copied 24 MiB byte for byte twice, nothing left after SIGTERM"
+echo "1 GiB magazine, moved while it opened: nothing of it written, copied 24 MiB byte for byte twice," \
+     "nothing left after SIGTERM"
 
 # An 8 MiB tmpfs of a mount namespace of our own; no namespace, no test.
 unshare -rm true 2>/dev/null || { echo "cannot make a mount namespace here"; exit 77; }
