@@ -16,7 +16,8 @@ void PackageIndex::Add(const PackageReader::SurveyedEntry& entry) {
         names.try_emplace(entry.path);
         return;
     }
-    const auto [file, added] = files.insert_or_assign(entry.path, File{entry.path, entry.offset, entry.size});
+    const auto [file, added] =
+        files.insert_or_assign(entry.path, File{entry.path, entry.offset, entry.size});
     if (added) {
         filePaths.push_back(entry.path);
     }
@@ -31,19 +32,21 @@ std::vector<PackageIndex::File> PackageIndex::Files() const {
     return inOrder;
 }
 
-std::optional<PackageIndex::File> PackageIndex::Find(const std::string& root,
-                                                     const std::vector<platform::Spelling>& spellings,
-                                                     bool windowsMatch) const {
+std::optional<PackageIndex::File>
+PackageIndex::Find(const std::string& root, const std::vector<platform::Spelling>& spellings,
+                   bool windowsMatch) const {
     for (const platform::Spelling& spelling : spellings) {
         const auto relative = platform::PathBelow(root, spelling.path);
-        if (auto found = relative ? FindOne(*relative, spelling.encoding, windowsMatch) : std::nullopt) {
+        if (auto found =
+                relative ? FindOne(*relative, spelling.encoding, windowsMatch) : std::nullopt) {
             return found;
         }
     }
     return std::nullopt;
 }
 
-std::optional<PackageIndex::File> PackageIndex::FindOne(const std::string& relative, platform::Encoding encoding,
+std::optional<PackageIndex::File> PackageIndex::FindOne(const std::string& relative,
+                                                        platform::Encoding encoding,
                                                         bool windowsMatch) const {
     std::optional<std::string> path;
     if (windowsMatch) {

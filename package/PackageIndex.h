@@ -15,7 +15,7 @@
 namespace package {
 
 class PackageIndex {
-public:
+  public:
     struct File {
         std::string path; // below the package's top, '/' between names
         uint64_t offset;  // its first byte in the package
@@ -33,11 +33,13 @@ public:
     // The file the first of `spellings` (relative to `root`, or absolute
     // below it) names exactly; with `windowsMatch`, the first that
     // platform::MatchWindowsPath matches.
-    std::optional<File> Find(const std::string& root, const std::vector<platform::Spelling>& spellings,
+    std::optional<File> Find(const std::string& root,
+                             const std::vector<platform::Spelling>& spellings,
                              bool windowsMatch) const;
 
-private:
-    std::optional<File> FindOne(const std::string& relative, platform::Encoding encoding, bool windowsMatch) const;
+  private:
+    std::optional<File> FindOne(const std::string& relative, platform::Encoding encoding,
+                                bool windowsMatch) const;
 
     std::vector<std::string> folders;
     std::vector<std::string> filePaths; // each once, where it first came

@@ -34,7 +34,8 @@ void SetFilesElsewhere(const std::string& folder, FilesElsewhere elsewhere) {
     Registered() = {folder, std::move(elsewhere)};
 }
 
-std::optional<ContentFile> FindContentFile(const std::string& folder, const std::vector<Spelling>& spellings) {
+std::optional<ContentFile> FindContentFile(const std::string& folder,
+                                           const std::vector<Spelling>& spellings) {
     const Elsewhere& elsewhere = Registered();
     const bool more = elsewhere.find && elsewhere.folder == folder;
     for (const bool windowsMatch : {false, true}) {
@@ -55,7 +56,8 @@ std::optional<ContentFile> FindContentFile(const std::string& folder, const std:
 
 bool ReadContentFile(const ContentFile& file, std::string& bytes, uint64_t maxBytes) {
     FileStream stream;
-    if (file.size > maxBytes || !stream.Open(file.path.c_str(), "rb") || !stream.Seek(static_cast<int64_t>(file.offset), SEEK_SET)) {
+    if (file.size > maxBytes || !stream.Open(file.path.c_str(), "rb") ||
+        !stream.Seek(static_cast<int64_t>(file.offset), SEEK_SET)) {
         return false;
     }
     bytes.resize(file.size);

@@ -23,8 +23,8 @@ struct ContentFile {
 // Finds what a content folder does not hold (yet): the file the first of
 // `spellings` names exactly, or, with `windowsMatch`, the first that
 // MatchWindowsPath matches.
-using FilesElsewhere =
-    std::function<std::optional<ContentFile>(const std::vector<Spelling>& spellings, bool windowsMatch)>;
+using FilesElsewhere = std::function<std::optional<ContentFile>(
+    const std::vector<Spelling>& spellings, bool windowsMatch)>;
 
 // From now on, the files `folder` lacks are looked for with `elsewhere`;
 // an empty one ends that. One folder at a time, on the user-interface thread.
@@ -33,7 +33,8 @@ void SetFilesElsewhere(const std::string& folder, FilesElsewhere elsewhere);
 // The file one of `spellings` names inside `folder` (relative, or absolute
 // below it): spelled exactly, in the folder and then elsewhere; else as the
 // original platform matches names, in the folder and then elsewhere.
-std::optional<ContentFile> FindContentFile(const std::string& folder, const std::vector<Spelling>& spellings);
+std::optional<ContentFile> FindContentFile(const std::string& folder,
+                                           const std::vector<Spelling>& spellings);
 
 // The file's bytes; false when they cannot all be read or are more than
 // `maxBytes`.

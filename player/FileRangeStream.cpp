@@ -64,12 +64,15 @@ void file_range_class_init(FileRangeClass* type) {
     G_OBJECT_CLASS(type)->finalize = FinalizeRange;
 }
 
-void file_range_init(FileRange* self) { self->descriptor = -1; }
+void file_range_init(FileRange* self) {
+    self->descriptor = -1;
+}
 
 } // namespace
 
 GInputStream* OpenFileRange(const std::string& path, uint64_t offset, uint64_t size) {
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); // never waits on a FIFO put in its place
+    // Never waits on a FIFO put in the file's place.
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         return nullptr;
     }

@@ -1,6 +1,6 @@
 // A package's files found through its index, as the Workspace would find them.
-#include "TestSupport.h"
 #include "package/PackageIndex.h"
+#include "TestSupport.h"
 #include "package/PackageWriter.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +25,8 @@ TEST(PackageIndex, FindsFilesAsTheFolderWouldAndReadsTheirBytes) {
     const std::string workspace = scratch / "KestA00001";
     PackageIndex index;
     PackageReader reader;
-    ASSERT_EQ(reader.Survey(workspace, scratch / "mag", 0, [&index](const auto& entry) { index.Add(entry); }),
+    ASSERT_EQ(reader.Survey(workspace, scratch / "mag", 0,
+                            [&index](const auto& entry) { index.Add(entry); }),
               PkgOk);
 
     const std::string bytes = ReadWholeFile(scratch / "mag");
@@ -38,7 +39,8 @@ TEST(PackageIndex, FindsFilesAsTheFolderWouldAndReadsTheirBytes) {
     EXPECT_EQ(find(workspace + "/kest.xml", false), "kest.xml=<Book/>");
     EXPECT_EQ(find("resource\\cover.jpg", false), "none");
     EXPECT_EQ(find("resource\\cover.jpg", true), "Resource/Cover.JPG=cover");
-    for (const char* outside : {"../mag", "video", "video/empty", "/etc/passwd", "video/../../mag"}) {
+    for (const char* outside :
+         {"../mag", "video", "video/empty", "/etc/passwd", "video/../../mag"}) {
         EXPECT_EQ(find(outside, true), "none") << outside;
         EXPECT_EQ(find(outside, false), "none") << outside;
     }
