@@ -117,18 +117,22 @@ int PackageReader::Survey(const std::string& targetFolder, const std::string& pa
             if (!isFolder && entry.size < 0) {
                 return PkgOk; // as extraction, which makes no file of it
             }
-            const size_t nameLength = path.size() - path.rfind(platform::kPathSeparator) - 1;
-            const auto [made, first] = madeAsFolder.emplace(path, isFolder);
-            if (targetFolder.size() + path.size() > PkgMaxPathLength || nameLength > kMaxNameLength ||
-                made->second != isFolder) {
+            // In the order extraction meets them: the path's length, the
+            // bytes it claims, then making the file or folder.
+            if (targetFolder.size() + path.size() > PkgMaxPathLength) {
                 return PkgErrCreate;
             }
             uint64_t available = 0;
-            const int claimed = isFolder ? PkgOk : BytesToWrite(entry, available);
-            if (claimed == PkgOk) {
-                each({path.substr(1), isFolder, available > 0 ? entry.offset : 0, available});
+            if (const int claimed = isFolder ? PkgOk : BytesToWrite(entry, available); claimed != PkgOk) {
+                return claimed;
             }
-            return claimed;
+            const size_t nameLength = path.size() - path.rfind(platform::kPathSeparator) - 1;
+            const auto [made, first] = madeAsFolder.emplace(path, isFolder);
+            if (nameLength > kMaxNameLength || made->second != isFolder) {
+                return PkgErrCreate;
+            }
+            each({path.substr(1), isFolder, available > 0 ? entry.offset : 0, available});
+            return PkgOk;
         });
         // Missing bytes did not stop the walk, so they came first.
         if (dataMissing) {
