@@ -68,6 +68,36 @@ struct PendingCall {
     std::string answer;
 };
 
+// Calls the movie's callback through the page; the answer comes in later
+// turns of the main loop.
+std::shared_ptr<PendingCall> SendCall(WebKitWebView* view, GCancellable* cancellable,
+                                      const std::string& request) {
+    auto* pending = new std::shared_ptr<PendingCall>(std::make_shared<PendingCall>());
+    const std::shared_ptr<PendingCall> call = *pending;
+    GVariant* arguments = Arguments("request", request);
+    webkit_web_view_call_async_javascript_function(
+        view, "return await kest.call(request);", -1, arguments, nullptr, nullptr, cancellable,
+        +[](GObject* source, GAsyncResult* result, gpointer data) {
+            // Owns its share of the call: the caller may have stopped waiting.
+            const std::unique_ptr<std::shared_ptr<PendingCall>> mine(
+                static_cast<std::shared_ptr<PendingCall>*>(data));
+            JSCValue* value = webkit_web_view_call_async_javascript_function_finish(
+                WEBKIT_WEB_VIEW(source), result, nullptr);
+            if (value && jsc_value_is_string(value)) {
+                gchar* text = jsc_value_to_string(value);
+                (*mine)->answer = text;
+                g_free(text);
+            }
+            if (value) {
+                g_object_unref(value);
+            }
+            (*mine)->done = true;
+        },
+        pending);
+    g_variant_unref(arguments);
+    return call;
+}
+
 constexpr const char* kEngineSetting = "JSC_useOMGJIT";
 // Whether the engine setting is ours, not the user's: the reader's browser,
 // which a link starts, must not inherit it.
@@ -248,6 +278,7 @@ void WebKitPlayer::FollowLink(const std::string& uri) {
 void WebKitPlayer::Restart(const std::string& why) {
     std::fprintf(stderr, "kest: starting the movie again: %s\n", why.c_str());
     pageReady = false;
+    ++pageGeneration;
     startupOver = false;
     DropWaitingScripts();
     if (movieUrl) {
@@ -518,42 +549,31 @@ void WebKitPlayer::Play() {
 }
 
 std::string WebKitPlayer::CallFunction(const std::string& request) {
-    const auto deadline = Clock::now() + kCallTimeout;
+    // A call made while the movie starts waits for the start too, which the
+    // watchdog bounds.
+    const auto bound = [this] { return startupOver ? kCallTimeout : kCallTimeout + kStartBound; };
+    auto deadline = Clock::now() + bound();
     const auto left = [&] {
         return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     };
-    if (!pageReady && !WaitUntil([this] { return pageReady; }, left())) {
-        return {};
+    for (;;) {
+        if (!pageReady && !WaitUntil([this] { return pageReady; }, left())) {
+            return {};
+        }
+        const unsigned generation = pageGeneration;
+        const std::shared_ptr<PendingCall> call = SendCall(view, cancellable, request);
+        if (!WaitUntil([&] { return call->done || pageGeneration != generation; }, left())) {
+            std::fprintf(stderr, "kest: the movie did not answer in time: %s\n",
+                         platform::PrintableText(request, platform::kLoggedTextBytes).c_str());
+            return {};
+        }
+        if (pageGeneration == generation) {
+            return call->answer;
+        }
+        // A movie whose start stalled was started again: the call, which its
+        // first page never answered, goes to the new one.
+        deadline = Clock::now() + bound();
     }
-    auto* pending = new std::shared_ptr<PendingCall>(std::make_shared<PendingCall>());
-    const std::shared_ptr<PendingCall> call = *pending;
-    GVariant* arguments = Arguments("request", request);
-    webkit_web_view_call_async_javascript_function(
-        view, "return await kest.call(request);", -1, arguments, nullptr, nullptr, cancellable,
-        +[](GObject* source, GAsyncResult* result, gpointer data) {
-            // Owns its share of the call: the caller may have stopped waiting.
-            const std::unique_ptr<std::shared_ptr<PendingCall>> mine(
-                static_cast<std::shared_ptr<PendingCall>*>(data));
-            JSCValue* value = webkit_web_view_call_async_javascript_function_finish(
-                WEBKIT_WEB_VIEW(source), result, nullptr);
-            if (value && jsc_value_is_string(value)) {
-                gchar* text = jsc_value_to_string(value);
-                (*mine)->answer = text;
-                g_free(text);
-            }
-            if (value) {
-                g_object_unref(value);
-            }
-            (*mine)->done = true;
-        },
-        pending);
-    g_variant_unref(arguments);
-    if (!WaitUntil([&call] { return call->done; }, left())) {
-        std::fprintf(stderr, "kest: the movie did not answer in time: %s\n",
-                     platform::PrintableText(request, platform::kLoggedTextBytes).c_str());
-        return {};
-    }
-    return call->answer;
 }
 
 void WebKitPlayer::SetFsCommandHandler(ui::FsCommandHandler handler) { fsCommand = std::move(handler); }

@@ -118,6 +118,9 @@ private:
     WebKitWebView* view = nullptr;
     GCancellable* cancellable = nullptr;
     bool pageReady = false;
+    // Counts the pages started again: a call to one that was left goes to
+    // the next.
+    unsigned pageGeneration = 0;
     bool startupOver = false; // the movie runs, or is known to be missing
     LinkThrottle links;
     std::deque<std::pair<const char*, GVariant*>> waitingScripts;
