@@ -135,6 +135,12 @@
     // Since when the current movie has run and made no sound; null before
     // its first frame.
     let quietSince = null;
+    // When the current movie had run its first frames; -Infinity before.
+    let runningSince = -Infinity;
+    // A movie registers its callbacks in its first frames, which a busy
+    // machine may run a little after those the page waits for: a call this
+    // soon waits for its callback.
+    const kCallbacksSettle = 1000; // ms
 
     // A hidden page gets no animation frames; Ruffle then runs the movie from
     // a timer at its frame rate.
@@ -149,6 +155,7 @@
         const loaded = new Promise((resolve) =>
             player.addEventListener("loadeddata", resolve, { once: true }));
         quietSince = null;
+        runningSince = -Infinity;
         movieRunning = (async () => {
             // A movie that is not there never loads; calls must not wait for it.
             if (url.startsWith(location.href.replace(/[^/]*$/, ""))) {
@@ -177,7 +184,7 @@
                 tell("mark", "movie");
                 await nextFrame();
                 await nextFrame();
-                quietSince = performance.now();
+                quietSince = runningSince = performance.now();
             } catch (error) {
                 tell("mark", "failed", String(error));
             }
@@ -285,7 +292,11 @@
         await movieRunning;
         // Callbacks are own properties of the player element; anything else
         // on it (its methods, its prototype's) is not the movie's.
-        if (!Object.prototype.hasOwnProperty.call(player, request.name)) {
+        const registered = () => Object.prototype.hasOwnProperty.call(player, request.name);
+        while (!registered() && performance.now() - runningSince < kCallbacksSettle) {
+            await nextFrame();
+        }
+        if (!registered()) {
             return "";
         }
         try {
