@@ -68,9 +68,9 @@ public:
 
     // Told the bytes written so far while Extract runs.
     void SetProgress(std::function<void(uint64_t done)> report) { progress = std::move(report); }
-    // Asked before each entry and each piece of a file while Extract runs:
-    // true ends it with PkgErrCancelled, so that a long extraction can be
-    // given up at once.
+    // Asked before each entry, and each piece of a file, while Extract or
+    // Survey runs: true ends it with PkgErrCancelled, so that a long
+    // extraction or check can be given up at once.
     void SetCancel(std::function<bool()> cancelled) { cancel = std::move(cancelled); }
 
     // Makes the folder and its missing parents; 0 when a folder of that name
