@@ -16,20 +16,7 @@ void PackageIndex::Add(const PackageReader::SurveyedEntry& entry) {
         names.try_emplace(entry.path);
         return;
     }
-    const auto [file, added] =
-        files.insert_or_assign(entry.path, File{entry.path, entry.offset, entry.size});
-    if (added) {
-        filePaths.push_back(entry.path);
-    }
-}
-
-std::vector<PackageIndex::File> PackageIndex::Files() const {
-    std::vector<File> inOrder;
-    inOrder.reserve(filePaths.size());
-    for (const std::string& path : filePaths) {
-        inOrder.push_back(files.at(path));
-    }
-    return inOrder;
+    files.insert_or_assign(entry.path, File{entry.path, entry.offset, entry.size});
 }
 
 std::optional<PackageIndex::File>

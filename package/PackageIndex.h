@@ -1,6 +1,5 @@
 // A package's files and folders by path, as PackageReader::Survey finds them:
-// what lets a magazine be read straight from its package while its files are
-// still on their way to the disk.
+// what lets a magazine be read straight from its package.
 #pragma once
 
 #include "package/PackageReader.h"
@@ -26,9 +25,8 @@ class PackageIndex {
     // extraction writes it over the earlier.
     void Add(const PackageReader::SurveyedEntry& entry);
 
-    // The folders and the files, in package order.
+    // The folders, in package order.
     const std::vector<std::string>& Folders() const { return folders; }
-    std::vector<File> Files() const;
 
     // The file the first of `spellings` (relative to `root`, or absolute
     // below it) names exactly; with `windowsMatch`, the first that
@@ -42,7 +40,6 @@ class PackageIndex {
                                 bool windowsMatch) const;
 
     std::vector<std::string> folders;
-    std::vector<std::string> filePaths; // each once, where it first came
     std::unordered_map<std::string, File> files;
     // The names in each folder ("" for the top).
     std::unordered_map<std::string, std::vector<std::string>> names;

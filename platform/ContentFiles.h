@@ -1,6 +1,5 @@
 // The magazine's files as its movie and its commands name them: in the
-// content folder, or, for a packed magazine whose Workspace is still being
-// filled (or could not take everything), in the package itself.
+// content folder, or, for a packed magazine, in the package itself.
 #pragma once
 
 #include "platform/WindowsNames.h"
@@ -20,7 +19,7 @@ struct ContentFile {
     uint64_t size = 0;
 };
 
-// Finds what a content folder does not hold (yet): the file the first of
+// Finds what a content folder does not hold: the file the first of
 // `spellings` names exactly, or, with `windowsMatch`, the first that
 // MatchWindowsPath matches.
 using FilesElsewhere = std::function<std::optional<ContentFile>(
