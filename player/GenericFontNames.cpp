@@ -1,6 +1,6 @@
 #include "player/GenericFontNames.h"
 
-#include <zlib.h>
+#include "player/MovieBody.h"
 
 #include <array>
 #include <cstdint>
@@ -8,46 +8,6 @@
 namespace player {
 
 namespace {
-
-constexpr size_t kHeaderSize = 8; // signature, version, unpacked length
-
-uint32_t LittleEndian32(std::string_view bytes) {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) {
-        value = value << 8 | static_cast<unsigned char>(bytes[static_cast<size_t>(i)]);
-    }
-    return value;
-}
-
-// The movie's tags and everything after the header, unpacked; nothing when
-// the movie is damaged or larger than the bound.
-std::optional<std::string> Body(std::string_view movie) {
-    const uint32_t length = LittleEndian32(movie.substr(4, 4));
-    if (movie[0] == 'F') {
-        return movie.size() > kMaxRespeltMovie ? std::nullopt : std::optional(std::string(movie.substr(kHeaderSize)));
-    }
-    if (length < kHeaderSize || length > kMaxRespeltMovie) {
-        return std::nullopt;
-    }
-    std::string body(length - kHeaderSize, '\0');
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) {
-        return std::nullopt;
-    }
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(movie.data() + kHeaderSize));
-    stream.avail_in = static_cast<uInt>(movie.size() - kHeaderSize);
-    stream.next_out = reinterpret_cast<Bytef*>(body.data());
-    stream.avail_out = static_cast<uInt>(body.size());
-    const int result = inflate(&stream, Z_FINISH);
-    const size_t unpacked = body.size() - stream.avail_out;
-    inflateEnd(&stream);
-    // A movie shorter than its header says still plays, as far as it goes.
-    if (result != Z_STREAM_END && result != Z_BUF_ERROR && !(result == Z_OK && stream.avail_out == 0)) {
-        return std::nullopt;
-    }
-    body.resize(unpacked);
-    return body;
-}
 
 // Replaces every `from` in `text` by `to`, of the same length; true when any was.
 bool ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
@@ -83,10 +43,11 @@ bool Respell(std::string& body, const std::string& name, const std::string& resp
 } // namespace
 
 std::optional<std::string> RespellGenericFontNames(std::string_view movie) {
-    if (movie.size() < kHeaderSize || (movie[0] != 'F' && movie[0] != 'C') || movie.substr(1, 2) != "WS") {
+    if (movie.size() < kMovieHeaderSize || std::string_view("FCZ").find(movie[0]) == std::string_view::npos ||
+        movie.substr(1, 2) != "WS") {
         return std::nullopt;
     }
-    auto body = Body(movie);
+    auto body = UnpackedMovieBody(movie, kMaxRespeltMovie);
     if (!body) {
         return std::nullopt;
     }
@@ -99,7 +60,7 @@ std::optional<std::string> RespellGenericFontNames(std::string_view movie) {
     if (!respelt) {
         return std::nullopt;
     }
-    const uint32_t length = static_cast<uint32_t>(kHeaderSize + body->size());
+    const uint32_t length = static_cast<uint32_t>(kMovieHeaderSize + body->size());
     std::string out = "FWS";
     out += movie[3];
     for (int i = 0; i < 4; ++i) {

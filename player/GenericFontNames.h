@@ -18,8 +18,8 @@ namespace player {
 // served as they are.
 inline constexpr size_t kMaxRespeltMovie = 64 << 20;
 
-// `movie` (an uncompressed "FWS" or zlib-compressed "CWS" movie) with its
-// generic font names respelt, uncompressed; nothing when it is no such movie,
+// `movie` (a plain "FWS", zlib-compressed "CWS" or LZMA-compressed "ZWS"
+// movie) with its generic font names respelt, uncompressed; nothing when it is no such movie,
 // names none of them, or is damaged or too large.
 std::optional<std::string> RespellGenericFontNames(std::string_view movie);
 
