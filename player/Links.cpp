@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace player {
 
@@ -31,13 +32,32 @@ Navigation ClassifyNavigation(std::string_view uri) {
     return scheme == "mailto" ? Navigation::Link : Navigation::Refused;
 }
 
-bool LinkThrottle::Allow(Clock::time_point now) {
-    if (opened && now - last < kInterval) {
+bool LinkQueue::Add(std::string uri) {
+    if (waiting.size() >= kMaxWaiting) {
         return false;
     }
-    opened = true;
-    last = now;
+    waiting.push_back(std::move(uri));
     return true;
+}
+
+std::optional<std::string> LinkQueue::TakeDue(Clock::time_point now) {
+    if (NextDueIn(now).value_or(kInterval).count() > 0) {
+        return std::nullopt;
+    }
+    std::string uri = std::move(waiting.front());
+    waiting.pop_front();
+    lastOpened = now;
+    return uri;
+}
+
+std::optional<std::chrono::milliseconds> LinkQueue::NextDueIn(Clock::time_point now) const {
+    if (waiting.empty()) {
+        return std::nullopt;
+    }
+    if (!lastOpened || now - *lastOpened >= kInterval) {
+        return std::chrono::milliseconds(0);
+    }
+    return std::chrono::ceil<std::chrono::milliseconds>(*lastOpened + kInterval - now);
 }
 
 } // namespace player

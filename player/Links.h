@@ -6,6 +6,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
+#include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,18 +22,26 @@ enum class Navigation {
 
 Navigation ClassifyNavigation(std::string_view uri);
 
-// At most one link a second reaches the desktop, so that a movie cannot
-// flood the reader with browser windows.
-class LinkThrottle {
+// Links reach the desktop in the order the movie followed them, at most one
+// a second, so that a movie cannot flood the reader with browser windows; a
+// few wait their turn, and any beyond them are refused.
+class LinkQueue {
 public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kInterval{1000};
+    static constexpr size_t kMaxWaiting = 5;
 
-    bool Allow(Clock::time_point now);
+    // False, and the link is not kept, when kMaxWaiting links wait already.
+    bool Add(std::string uri);
+    // The link whose turn it is at `now`, taken from the queue.
+    std::optional<std::string> TakeDue(Clock::time_point now);
+    // How long after `now` the next waiting link is due (zero: it is due);
+    // nothing when none waits.
+    std::optional<std::chrono::milliseconds> NextDueIn(Clock::time_point now) const;
 
 private:
-    Clock::time_point last{};
-    bool opened = false;
+    std::deque<std::string> waiting;
+    std::optional<Clock::time_point> lastOpened;
 };
 
 } // namespace player

@@ -267,11 +267,30 @@ void WebKitPlayer::FollowLink(const std::string& uri) {
     if (ClassifyNavigation(uri) != Navigation::Link) {
         std::fprintf(stderr, "kest: the movie's link %s is not opened: only http, https and mailto links open\n",
                      platform::PrintableText(uri, platform::kLoggedTextBytes).c_str());
-    } else if (!links.Allow(LinkThrottle::Clock::now())) {
-        std::fprintf(stderr, "kest: the movie's link %s is not opened: another opened less than a second ago\n",
-                     platform::PrintableText(uri, platform::kLoggedTextBytes).c_str());
+    } else if (!links.Add(uri)) {
+        std::fprintf(stderr, "kest: the movie's link %s is not opened: %zu others wait their turn (one a second)\n",
+                     platform::PrintableText(uri, platform::kLoggedTextBytes).c_str(), LinkQueue::kMaxWaiting);
     } else {
-        OpenLink(GTK_WIDGET(view), uri);
+        OpenDueLinks();
+    }
+}
+
+void WebKitPlayer::OpenDueLinks() {
+    const auto now = LinkQueue::Clock::now();
+    if (const auto uri = links.TakeDue(now)) {
+        OpenLink(GTK_WIDGET(view), *uri);
+    }
+    const auto wait = links.NextDueIn(now);
+    if (wait && linkSource == 0) {
+        linkSource = g_timeout_add(
+            static_cast<guint>(wait->count()),
+            +[](gpointer self) -> gboolean {
+                auto* player = static_cast<WebKitPlayer*>(self);
+                player->linkSource = 0;
+                player->OpenDueLinks();
+                return G_SOURCE_REMOVE;
+            },
+            this);
     }
 }
 
@@ -305,7 +324,7 @@ void WebKitPlayer::GiveUp(const std::string& why) {
 }
 
 WebKitPlayer::~WebKitPlayer() {
-    for (const unsigned source : {pendingFailure, deliverySource}) {
+    for (const unsigned source : {pendingFailure, deliverySource, linkSource}) {
         if (source != 0) {
             g_source_remove(source);
         }

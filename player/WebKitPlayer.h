@@ -91,8 +91,9 @@ private:
     static void ReceiveMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, void* self);
     // Keeps the view on our page; links go to the desktop (see Links.h).
     static int DecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, int type, void* self);
-    // Opens a movie's link on the desktop, or says why not.
+    // Opens a movie's link on the desktop when its turn comes, or says why not.
     void FollowLink(const std::string& uri);
+    void OpenDueLinks();
     void OnMessage(const std::string& kind, const std::string& first, const std::string& second);
     // Runs `body` in the page (with its named arguments) once the page is
     // ready; scripts run in the order they were asked for.
@@ -122,7 +123,8 @@ private:
     // the next.
     unsigned pageGeneration = 0;
     bool startupOver = false; // the movie runs, or is known to be missing
-    LinkThrottle links;
+    LinkQueue links;
+    unsigned linkSource = 0; // the timer opening the next waiting link
     std::deque<std::pair<const char*, GVariant*>> waitingScripts;
     ui::FsCommandHandler fsCommand;
     std::deque<std::pair<std::string, std::string>> fsCommands;

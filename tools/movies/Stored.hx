@@ -14,8 +14,6 @@ import flash.text.TextFormat;
 
 class Stored {
     static var steps:Array<Void->Void> = [];
-    // Links are a second apart: the host opens at most one a second.
-    static var linkWait = 0;
 
     static function fscommand(command:String, args:String) {
         untyped __global__["flash.system.fscommand"](command, args);
@@ -55,8 +53,7 @@ class Stored {
     static function next() {
         var step = steps.shift();
         if (step != null) {
-            haxe.Timer.delay(step, linkWait);
-            linkWait = 0;
+            haxe.Timer.delay(step, 0);
         } else {
             fscommand("probe_done", "");
         }
@@ -64,8 +61,8 @@ class Stored {
 
     static function link(url:String, window:String) {
         steps.push(function() {
+            // Back to back: the host opens them in turn, one a second.
             flash.Lib.getURL(new URLRequest(url), window);
-            linkWait = 1100;
             next();
         });
     }
