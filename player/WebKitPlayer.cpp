@@ -308,6 +308,9 @@ void WebKitPlayer::Restart(const std::string& why) {
     if (playing) {
         RunScript("kest.play();", nullptr);
     }
+    for (const std::string& request : startCalls) {
+        SendStartCall(request);
+    }
     watchdog.Arm();
     // A page that hangs is not reloaded by its own process: a new one is.
     webkit_web_view_terminate_web_process(view);
@@ -593,6 +596,18 @@ std::string WebKitPlayer::CallFunction(const std::string& request) {
         // first page never answered, goes to the new one.
         deadline = Clock::now() + bound();
     }
+}
+
+void WebKitPlayer::CallOnStart(const std::string& request) {
+    startCalls.push_back(request);
+    SendStartCall(request);
+}
+
+void WebKitPlayer::SendStartCall(const std::string& request) {
+    // The page's call waits for the movie to run and register its callbacks.
+    GVariant* arguments = Arguments("request", request);
+    RunScript("kest.call(request);", arguments);
+    g_variant_unref(arguments);
 }
 
 void WebKitPlayer::SetFsCommandHandler(ui::FsCommandHandler handler) { fsCommand = std::move(handler); }

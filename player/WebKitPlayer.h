@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GCancellable GCancellable;
@@ -73,6 +74,7 @@ public:
     void LoadMovie(int layer, const std::string& url) override;
     void Play() override;
     std::string CallFunction(const std::string& request) override;
+    void CallOnStart(const std::string& request) override;
     void SetFsCommandHandler(ui::FsCommandHandler handler) override;
 
     // Places the view in `layout` (a GtkLayout), once.
@@ -99,6 +101,7 @@ private:
     // ready; scripts run in the order they were asked for.
     void RunScript(const char* body, GVariant* arguments);
     void DropWaitingScripts();
+    void SendStartCall(const std::string& request);
     // Queues a command unless the queue is full (see kMaxQueuedCommands).
     void QueueFsCommand(const std::string& command, const std::string& args);
     void DeliverFsCommands();
@@ -112,6 +115,7 @@ private:
     std::function<void()> onStartFailed;
     PlayerWatchdog watchdog;
     std::optional<std::string> movieUrl; // what the page is to load and play
+    std::vector<std::string> startCalls; // calls each start of the movie gets
     bool playing = false;
     unsigned pendingFailure = 0; // the idle source reporting unusable files
     std::string failureReason;

@@ -24,6 +24,11 @@ public:
     // answer as XML text, or an empty text when there is no such callback or
     // no answer came in time. Blocks the caller; events keep running.
     virtual std::string CallFunction(const std::string& request) = 0;
+    // Calls the movie's callback as CallFunction does, without waiting for
+    // its answer: once the movie runs, however long its start takes, and
+    // again whenever the player starts the movie afresh. For what a movie is
+    // told once about where it runs, which a movie started again needs again.
+    virtual void CallOnStart(const std::string& request) = 0;
     virtual void SetFsCommandHandler(FsCommandHandler handler) = 0;
 };
 

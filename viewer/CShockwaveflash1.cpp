@@ -45,4 +45,10 @@ std::string CShockwaveflash1::CallFunction(const std::string& request) {
     return platform::Utf8ToHost(Player()->CallFunction(platform::HostToUtf8(request)));
 }
 
+void CShockwaveflash1::CallOnStart(const std::string& request) {
+    if (Player()) {
+        Player()->CallOnStart(platform::HostToUtf8(request));
+    }
+}
+
 } // namespace viewer

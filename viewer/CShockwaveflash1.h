@@ -25,6 +25,9 @@ public:
     void Play();
     // The movie's answer as XML text; empty when it gave none.
     std::string CallFunction(const std::string& request);
+    // The same without the answer, once the movie runs and at every start
+    // of it (see ui::PlayerPeer).
+    void CallOnStart(const std::string& request);
 
 private:
     ui::PlayerPeer* Player() const;

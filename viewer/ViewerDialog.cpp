@@ -172,7 +172,8 @@ void ViewerDialog::OnTimer(int /*id*/) {
     KillTimer(kViewerBackgroundTimer);
     const Rect desktop = GetDesktopRect();
     const Rect& playerRect = shownLayout[SlotPlayer];
-    player.CallFunction(BackgroundMessage(playerRect.left, playerRect.top, desktop.right, desktop.bottom));
+    // However late the movie starts, and when a failed start is made again.
+    player.CallOnStart(BackgroundMessage(playerRect.left, playerRect.top, desktop.right, desktop.bottom));
 }
 
 bool ViewerDialog::OnKeyDown(unsigned key, unsigned /*repeatCount*/, unsigned /*flags*/) {

@@ -10,10 +10,11 @@ fail() {
     exit 1
 }
 
-# Waits until standard output holds `count` lines with `text`.
+# Waits until standard output holds `count` lines with `text`, at most
+# `tenths` tenths of a second (15 s).
 wait_for() {
-    local text=$1 count=${2:-1}
-    for _ in $(seq 150); do
+    local text=$1 count=${2:-1} tenths=${3:-150}
+    for _ in $(seq "$tenths"); do
         [ "$(grep -cF -- "$text" "$output")" -ge "$count" ] && return 0
         kill -0 "$viewer" 2>/dev/null || break
         sleep 0.1

@@ -63,6 +63,7 @@ public:
         window.player.calls.push_back("CallFunction " + request);
         return window.player.answer ? window.player.answer(request) : std::string();
     }
+    void CallOnStart(const std::string& request) override { window.player.calls.push_back("CallOnStart " + request); }
     void SetFsCommandHandler(ui::FsCommandHandler handler) override {
         window.player.fsCommand = std::move(handler);
     }

@@ -26,7 +26,7 @@ struct ControlRecord {
 };
 
 struct PlayerRecord {
-    std::vector<std::string> calls; // "LoadMovie 0 path", "Play", "CallFunction text"
+    std::vector<std::string> calls; // "LoadMovie 0 path", "Play", "CallFunction text", "CallOnStart text"
     std::function<std::string(const std::string&)> answer;
     ui::FsCommandHandler fsCommand;
 };

@@ -127,7 +127,7 @@ TEST_F(ViewerDialogTest, BackgroundCallIsSentOnceWithTheOffsetAndDesktop) {
         d.OnFSCommand("close_window", "");
     });
     const std::string bg =
-        "CallFunction <invoke name=\"bg\"  returntype=\"xml\"><arguments><string>-0</string>"
+        "CallOnStart <invoke name=\"bg\"  returntype=\"xml\"><arguments><string>-0</string>"
         "<string>-30</string><string>1024</string><string>768</string></arguments></invoke>";
     const std::vector<std::string> calls = Calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), bg), 1);
