@@ -3,18 +3,42 @@
 # the probe movie with the installed kest, and open the magazine twice: from
 # the prefix's bin folder, and copied to a folder with nothing of kest beside
 # it, the prefix removed and no data folders. Each run must play the movie
-# from the player's files built into the program.
-# Usage: installed-tree.sh BUILD_FOLDER PROBE_SWF
+# from the player's files built into the program. Installed with umask 002,
+# and from a copy of the sources as a checkout made with umask 002 has them,
+# every folder is 0755 and every file 0644, the programs 0755.
+# Usage: installed-tree.sh BUILD_FOLDER PROBE_SWF SOURCE_FOLDER
 set -euo pipefail
-build=$1 movie=$2
+build=$1 movie=$2 source=$3
 work=$(mktemp -d "${TMPDIR:-/tmp}/kest-install.XXXXXX")
 viewer=
 cleanup() { [ -n "$viewer" ] && kill "$viewer" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 fail() { echo "FAILED: $*"; echo "--- stdout"; cat "$work/out.txt"; echo "--- stderr"; grep -v ALSA "$work/err.txt" | tail -20; exit 1; }
 
+# Modes other than 0755 folders, 0644 files and 0755 programs under $1.
+odd_modes() {
+    find "$1" -mindepth 1 \( -type d ! -perm 755 \) -o \( -type f ! -perm 644 \
+        ! \( -perm 755 \( -path '*/bin/kest' -o -name make.sh \) \) \) -printf '%m %P\n'
+}
 prefix=$work/prefix
-cmake --install "$build" --prefix "$prefix" >/dev/null
+(umask 002 && cmake --install "$build" --prefix "$prefix" >/dev/null)
+[ -z "$(odd_modes "$prefix")" ] || fail "installed with umask 002: $(odd_modes "$prefix")"
+# The files installed from the sources as they are, not built: the copy's own
+# rules of the folders that install them, run by themselves.
+(
+    umask 002
+    mkdir "$work/checkout"
+    git -C "$source" ls-files -z | tar -C "$source" --null -T - -c | tar -C "$work/checkout" -x --no-same-permissions
+    chmod -R g+w "$work/checkout"
+    ln -s "$source/node_modules" "$work/checkout/node_modules"
+    cmake -S "$work/checkout" -B "$work/checkout/build" -G Ninja -DKEST_MOVIES=OFF -DKEST_TESTS=OFF >/dev/null
+    cmake --build "$work/checkout/build" --target kest_dist_files >/dev/null
+    for folder in dist res; do
+        cmake -DCMAKE_INSTALL_PREFIX="$work/from-checkout" -P "$work/checkout/build/$folder/cmake_install.cmake" >/dev/null
+    done
+) || fail "the copy of the sources did not install"
+[ -f "$work/from-checkout/share/doc/kest/examples/starter/make.sh" ] || fail "the copy installed no starter"
+[ -z "$(odd_modes "$work/from-checkout")" ] || fail "installed from a umask 002 checkout: $(odd_modes "$work/from-checkout")"
 for file in bin/kest share/icons/hicolor/48x48/apps/kest.png share/applications/kest.desktop \
     share/doc/kest/copyright share/doc/kest/ruffle/LICENSE_MIT share/doc/kest/ruffle/LICENSE_APACHE; do
     [ -f "$prefix/$file" ] || fail "not installed: $file"
