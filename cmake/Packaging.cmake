@@ -14,8 +14,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Magazines set their Chinese text in the system's fonts, and name Windows
-# fonts that have metric-compatible stand-ins.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-wqy-microhei, fonts-liberation2")
+# fonts that have metric-compatible stand-ins. Their sound leaves the web
+# engine through GStreamer, which needs its sink for the desktop's sound
+# server: without one a minimal desktop plays them silent.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-noto-cjk | fonts-wqy-microhei, fonts-liberation2, gstreamer1.0-pulseaudio | gstreamer1.0-pipewire")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
