@@ -23,22 +23,17 @@ odd_modes() {
 prefix=$work/prefix
 (umask 002 && cmake --install "$build" --prefix "$prefix" >/dev/null)
 [ -z "$(odd_modes "$prefix")" ] || fail "installed with umask 002: $(odd_modes "$prefix")"
-# The files installed from the sources as they are, not built: the copy's own
-# rules of the folders that install them, run by themselves.
-(
-    umask 002
-    mkdir "$work/checkout"
-    git -C "$source" ls-files -z | tar -C "$source" --null -T - -c | tar -C "$work/checkout" -x --no-same-permissions
-    chmod -R g+w "$work/checkout"
-    ln -s "$source/node_modules" "$work/checkout/node_modules"
-    cmake -S "$work/checkout" -B "$work/checkout/build" -G Ninja -DKEST_MOVIES=OFF -DKEST_TESTS=OFF >/dev/null
-    cmake --build "$work/checkout/build" --target kest_dist_files >/dev/null
-    for folder in dist res; do
-        cmake -DCMAKE_INSTALL_PREFIX="$work/from-checkout" -P "$work/checkout/build/$folder/cmake_install.cmake" >/dev/null
-    done
-) || fail "the copy of the sources did not install"
-[ -f "$work/from-checkout/share/doc/kest/examples/starter/make.sh" ] || fail "the copy installed no starter"
-[ -z "$(odd_modes "$work/from-checkout")" ] || fail "installed from a umask 002 checkout: $(odd_modes "$work/from-checkout")"
+# From a copy of the sources with a umask 002 checkout's modes, the rules of
+# the folders that install files as they are, run by themselves.
+(umask 002 && mkdir "$work/checkout" && cd "$work/checkout" &&
+    git -C "$source" ls-files -z | tar -C "$source" --null -T - -c | tar -x --no-same-permissions &&
+    chmod -R g+w . && ln -s "$source/node_modules" . &&
+    cmake -S . -B build -G Ninja -DKEST_MOVIES=OFF -DKEST_TESTS=OFF >/dev/null &&
+    cmake --build build --target kest_dist_files >/dev/null &&
+    for folder in dist res; do cmake -DCMAKE_INSTALL_PREFIX="$work/copy" -P build/$folder/cmake_install.cmake; done
+) >/dev/null || fail "the copy of the sources did not install"
+[ -f "$work/copy/share/doc/kest/examples/starter/make.sh" ] || fail "the copy installed no starter"
+[ -z "$(odd_modes "$work/copy")" ] || fail "installed from a umask 002 checkout: $(odd_modes "$work/copy")"
 for file in bin/kest share/icons/hicolor/48x48/apps/kest.png share/applications/kest.desktop \
     share/doc/kest/copyright share/doc/kest/ruffle/LICENSE_MIT share/doc/kest/ruffle/LICENSE_APACHE; do
     [ -f "$prefix/$file" ] || fail "not installed: $file"

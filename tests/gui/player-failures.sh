@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The player when it fails: a web process that dies after the movie started
-# is replaced and the movie starts again; player files that cannot be used
-# give the reader a message box, say why on standard error, and the magazine
-# closes cleanly with a failure status. Usage: player-failures.sh KEST PROBE_SWF
+# is replaced and the movie starts again, and gets the background call again;
+# a page held back past the start's bound gets it too, once it runs; player
+# files that cannot be used give the reader a message box, say why on
+# standard error, and the magazine closes cleanly with a failure status.
+# Usage: player-failures.sh KEST PROBE_SWF PLAYER_FOLDER
 set -euo pipefail
-kest=$1 movie=$2
+kest=$1 movie=$2 player=$3
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/kest-failures.XXXXXX")
 pids=()
@@ -28,9 +30,23 @@ start() {
 
 start env -u KEST_PLAYER_DIR
 wait_for "command: probe_started | args: "
+wait_for "command: probe_echo | args: bg|-0|-30|"
 kill_web_processes
 wait_for "command: probe_started | args: " 2
+wait_for "command: probe_echo | args: bg|-0|-30|" 2
 grep -q "kest: starting the movie again: its web process crashed" "$errors" || fail "no restart on stderr"
+kill "$viewer"
+wait "$viewer" 2>/dev/null || true
+
+# The shim runs 22 s from now; until then a file fetched each second is the
+# progress the watchdog looks for.
+mkdir "$work/held" && cp "$player/page.html" "$work/held/" && ln -s "$(readlink -f "$player/ruffle")" "$work/held/"
+until=$(($(date +%s%3N) + 22000))
+printf 'const shim = () => {\n%s\n};\n(function hold() { Date.now() < %s ? (fetch("page.html"), setTimeout(hold, 1000)) : shim(); })();\n' \
+    "$(cat "$player/shim.js")" "$until" >"$work/held/shim.js"
+start env KEST_PLAYER_DIR="$work/held"
+wait_for "command: probe_echo | args: bg|-0|-30|" 1 400
+[ "$(date +%s%3N)" -ge "$until" ] || fail "the page was not held back"
 kill "$viewer"
 wait "$viewer" 2>/dev/null || true
 
@@ -52,4 +68,4 @@ wait "$viewer" || status=$?
 grep -qF "kest: the movie could not be started: KEST_PLAYER_DIR ($work/empty) holds no page.html" "$errors" ||
     fail "no reason on stderr"
 [ -z "$(ls -A "$work/tmp")" ] || fail "left in the temporary folder: $(ls -A "$work/tmp")"
-echo "player failures: a dead web process was replaced; unusable files were told and ended the run with $status"
+echo "player failures: a dead web process was replaced; a held page got its call; unusable files were told and ended the run with $status"
