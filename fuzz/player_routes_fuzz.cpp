@@ -32,9 +32,10 @@ const Tree& Folders() {
         }
         const fs::path base(pattern);
         fs::create_directories(base / "player/ruffle");
+        fs::create_directories(base / "player/scripts");
         fs::create_directories(base / "content/a");
         Write(base / "player/page.html");
-        Write(base / "player/shim.js");
+        Write(base / "player/scripts/shim.js");
         Write(base / "player/ruffle/core.wasm");
         Write(base / "content/a/m.swf");
         Write(base / "secret");

@@ -90,7 +90,7 @@ std::optional<std::string> PlayerFilesProblem(const std::string& playerFolder) {
         return std::nullopt;
     }
     std::error_code error;
-    for (const char* file : {"page.html", "shim.js", "ruffle/ruffle.js"}) {
+    for (const char* file : {"page.html", "scripts/shim.js", "ruffle/ruffle.js"}) {
         if (!fs::is_regular_file(fs::path(playerFolder) / file, error)) {
             return "KEST_PLAYER_DIR (" + playerFolder + ") holds no " + file;
         }
@@ -130,6 +130,7 @@ std::optional<ServedFile> PlayerRoutes::Resolve(std::string_view uriPath) const 
     }
     static constexpr std::string_view kContent = "/content/";
     static constexpr std::string_view kRuffle = "/ruffle/";
+    static constexpr std::string_view kScripts = "/scripts/";
     if (decoded->starts_with(kContent)) {
         const std::string relative = decoded->substr(kContent.size());
         // Movies name files in Unicode; the package keeps the code page's
@@ -147,8 +148,10 @@ std::optional<ServedFile> PlayerRoutes::Resolve(std::string_view uriPath) const 
     std::optional<std::string> found;
     if (decoded->starts_with(kRuffle)) {
         found = PlayerFile("ruffle/", decoded->substr(kRuffle.size()));
-    } else if (*decoded == "/page.html" || *decoded == "/shim.js") {
-        found = PlayerFile("", decoded->substr(1));
+    } else if (decoded->starts_with(kScripts)) {
+        found = PlayerFile("scripts/", decoded->substr(kScripts.size()));
+    } else if (*decoded == "/page.html") {
+        found = PlayerFile("", "page.html");
     }
     std::error_code error;
     const uint64_t size = found && !playerFolder.empty() ? fs::file_size(*found, error) : 0;

@@ -1,5 +1,5 @@
 // The files the player's web view may load, and nothing else: our page and
-// shim, Ruffle's files, and the files of the content folder. Display-free, so
+// its scripts, Ruffle's files, and the files of the content folder. Display-free, so
 // that the routing rules are tested on their own.
 #pragma once
 
@@ -18,7 +18,7 @@ inline constexpr const char* kPageUrl = "kest://player/page.html";
 
 // Where the player's files are served from: built into the program (the
 // resources below kEmbeddedPlayerFiles), or, for development, the folder named
-// by the environment variable KEST_PLAYER_DIR (page.html, shim.js and ruffle/,
+// by the environment variable KEST_PLAYER_DIR (page.html, scripts/ and ruffle/,
 // Ruffle's npm files).
 inline constexpr const char* kEmbeddedPlayerFiles = "/kest/player";
 // The folder of KEST_PLAYER_DIR; empty for the built-in files.

@@ -167,6 +167,14 @@ WebKitPlayer::WebKitPlayer(const std::string& playerFolder, std::function<void()
     WebKitUserContentManager* manager = webkit_user_content_manager_new();
     g_signal_connect(manager, "script-message-received::kest", G_CALLBACK(ReceiveMessage), this);
     webkit_user_content_manager_register_script_message_handler(manager, "kest");
+    // For comparing pictures: every frame drawn, changed or not.
+    if (std::getenv("KEST_EVERY_FRAME")) {
+        WebKitUserScript* everyFrame =
+            webkit_user_script_new("window.kestEveryFrame = true;", WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                   WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+        webkit_user_content_manager_add_script(manager, everyFrame);
+        webkit_user_script_unref(everyFrame);
+    }
     // Sound plays from the start, as a movie's opening music did in the
     // original player. The engine would hold the sound back until the
     // reader's first click, and Ruffle, finding it held, waits a further

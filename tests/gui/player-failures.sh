@@ -40,10 +40,10 @@ wait "$viewer" 2>/dev/null || true
 
 # The shim runs 22 s from now; until then a file fetched each second is the
 # progress the watchdog looks for.
-mkdir "$work/held" && cp "$player/page.html" "$work/held/" && ln -s "$(readlink -f "$player/ruffle")" "$work/held/"
+cp -r "$player" "$work/held" && ln -sfn "$(readlink -f "$player/ruffle")" "$work/held/ruffle"
 until=$(($(date +%s%3N) + 22000))
 printf 'const shim = () => {\n%s\n};\n(function hold() { Date.now() < %s ? (fetch("page.html"), setTimeout(hold, 1000)) : shim(); })();\n' \
-    "$(cat "$player/shim.js")" "$until" >"$work/held/shim.js"
+    "$(cat "$player/scripts/shim.js")" "$until" >"$work/held/scripts/shim.js"
 start env KEST_PLAYER_DIR="$work/held"
 wait_for "command: probe_echo | args: bg|-0|-30|" 1 400
 [ "$(date +%s%3N)" -ge "$until" ] || fail "the page was not held back"

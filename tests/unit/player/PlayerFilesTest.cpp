@@ -18,11 +18,11 @@ using namespace player;
 class PlayerRoutesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* folder : {"player", "player/ruffle", "content", "content/pics"}) {
+        for (const char* folder : {"player", "player/ruffle", "player/scripts", "content", "content/pics"}) {
             ASSERT_EQ(platform::MakeFolder((scratch / folder).c_str()), 0);
         }
         WriteWholeFile(scratch / "player/page.html", "<html>");
-        WriteWholeFile(scratch / "player/shim.js", "shim");
+        WriteWholeFile(scratch / "player/scripts/shim.js", "shim");
         WriteWholeFile(scratch / "player/other.js", "not served");
         WriteWholeFile(scratch / "player/ruffle/core.wasm", "wasm");
         WriteWholeFile(scratch / "content/read.swf", "FWS");
@@ -46,7 +46,7 @@ protected:
 
 TEST_F(PlayerRoutesTest, ServesThePageRuffleAndTheContentWithTheirTypes) {
     EXPECT_EQ(Served("/page.html"), "<html> text/html");
-    EXPECT_EQ(Served("/shim.js"), "shim text/javascript");
+    EXPECT_EQ(Served("/scripts/shim.js"), "shim text/javascript");
     EXPECT_EQ(Served("/ruffle/core.wasm"), "wasm application/wasm");
     EXPECT_EQ(Served("/content/read.swf"), "FWS application/x-shockwave-flash");
     EXPECT_EQ(Served("/content/pics/a%20b.JPG"), "jpg image/jpeg");
@@ -130,7 +130,7 @@ TEST(PlayerFiles, TheBuiltInFilesServeThePageAndRuffleAndNothingBesideThem) {
     const auto served = routes.Resolve(wasm[0].substr(std::strlen(kEmbeddedPlayerFiles)));
     ASSERT_TRUE(served);
     EXPECT_STREQ(served->mimeType, "application/wasm");
-    for (const char* path : {"/ruffle/../page.html", "/ruffle/%2E%2E/shim.js", "/ruffle//ruffle.js",
+    for (const char* path : {"/ruffle/../page.html", "/ruffle/%2E%2E/scripts/shim.js", "/scripts/../page.html", "/ruffle//ruffle.js",
                              "/ruffle/", "/ruffle", "/page.html/", "/ruffle/LICENSE_MIT", "/content/page.html"}) {
         EXPECT_FALSE(routes.Resolve(path)) << path;
     }
