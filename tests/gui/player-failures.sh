@@ -40,7 +40,8 @@ wait "$viewer" 2>/dev/null || true
 
 # The shim runs 22 s from now; until then a file fetched each second is the
 # progress the watchdog looks for.
-cp -r "$player" "$work/held" && ln -sfn "$(readlink -f "$player/ruffle")" "$work/held/ruffle"
+mkdir "$work/held" && cp -r "$player/page.html" "$player/scripts" "$work/held/"
+ln -s "$(readlink -f "$player/ruffle")" "$work/held/ruffle"
 until=$(($(date +%s%3N) + 22000))
 printf 'const shim = () => {\n%s\n};\n(function hold() { Date.now() < %s ? (fetch("page.html"), setTimeout(hold, 1000)) : shim(); })();\n' \
     "$(cat "$player/scripts/shim.js")" "$until" >"$work/held/scripts/shim.js"
