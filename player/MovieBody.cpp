@@ -39,7 +39,8 @@ std::optional<std::string> Inflated(std::string_view packed, std::string body) {
     const int result = inflate(&stream, Z_FINISH);
     const size_t unpacked = body.size() - stream.avail_out;
     inflateEnd(&stream);
-    if (result != Z_STREAM_END && result != Z_BUF_ERROR && !(result == Z_OK && stream.avail_out == 0)) {
+    if (result != Z_STREAM_END && result != Z_BUF_ERROR &&
+        !(result == Z_OK && stream.avail_out == 0)) {
         return std::nullopt;
     }
     body.resize(unpacked);
@@ -50,7 +51,8 @@ std::optional<std::string> Inflated(std::string_view packed, std::string body) {
 // (properties, then the unpacked size as 64 bits), made from the movie's. Its
 // dictionary is cut to the body's size, which no reference can reach past,
 // so that a movie cannot make it allocate more than the bound allows.
-std::optional<std::string> LzmaDecoded(std::string_view properties, std::string_view packed, std::string body) {
+std::optional<std::string> LzmaDecoded(std::string_view properties, std::string_view packed,
+                                       std::string body) {
     std::string header(properties);
     const uint32_t dictionary =
         std::min(LittleEndian32(properties.substr(1)),
@@ -93,7 +95,8 @@ std::optional<std::string> UnpackedMovieBody(std::string_view movie, size_t boun
         return std::nullopt;
     }
     if (movie[0] == 'F') {
-        return movie.size() > bound ? std::nullopt : std::optional(std::string(movie.substr(kMovieHeaderSize)));
+        return movie.size() > bound ? std::nullopt
+                                    : std::optional(std::string(movie.substr(kMovieHeaderSize)));
     }
     const uint32_t length = LittleEndian32(movie.substr(4, 4));
     if (length < kMovieHeaderSize || length > bound) {
