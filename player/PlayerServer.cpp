@@ -1,6 +1,6 @@
 #include "player/PlayerServer.h"
 
-#include "platform/ContentFiles.h"
+#include "platform/FileRange.h"
 #include "platform/StartupLog.h"
 #include "platform/Text.h"
 #include "player/CodePageText.h"
@@ -114,7 +114,7 @@ GInputStream* OpenFile(const ServedFile& file, std::uintmax_t& size) {
         return OpenFileRange(file.path, file.offset, file.size);
     }
     std::string contents;
-    if (!platform::ReadContentFile({file.path, file.offset, file.size}, contents, kMaxFileInMemory)) {
+    if (!platform::ReadFileRange({file.path, file.offset, file.size}, contents, kMaxFileInMemory)) {
         return nullptr;
     }
     if (!file.playerFile) {
@@ -222,7 +222,8 @@ void Unpack(const std::string& resource) {
 
 } // namespace
 
-PlayerServer::PlayerServer(std::string playerFolder) : routes(std::move(playerFolder)) {
+PlayerServer::PlayerServer(std::string playerFolder, std::optional<package::ContentFiles> content)
+    : routes(std::move(playerFolder), std::move(content)) {
     if (routes.PlayerFolder().empty()) {
         for (const auto& resource : EmbeddedWebAssembly()) {
             Unpack(resource);

@@ -6,6 +6,7 @@
 
 #include "player/PlayerFiles.h"
 
+#include <optional>
 #include <string>
 
 typedef struct _WebKitURISchemeRequest WebKitURISchemeRequest;
@@ -14,10 +15,10 @@ namespace player {
 
 class PlayerServer {
 public:
-    // `playerFolder` as for PlayerRoutes. With the built-in files, Ruffle's
-    // WebAssembly is unpacked at once on a worker thread, so that it is ready
-    // by the time the page asks for it.
-    explicit PlayerServer(std::string playerFolder);
+    // `playerFolder` and `content` as for PlayerRoutes. With the built-in
+    // files, Ruffle's WebAssembly is unpacked at once on a worker thread, so
+    // that it is ready by the time the page asks for it.
+    PlayerServer(std::string playerFolder, std::optional<package::ContentFiles> content);
 
     PlayerRoutes& Routes() { return routes; }
     void Serve(WebKitURISchemeRequest* request) const;
