@@ -6,12 +6,16 @@
 
 #include "player/PlayerFiles.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
 typedef struct _WebKitURISchemeRequest WebKitURISchemeRequest;
 
 namespace player {
+
+struct FilesOnTheirWay;
+struct UnpackedFiles;
 
 class PlayerServer {
 public:
@@ -21,10 +25,15 @@ public:
     PlayerServer(std::string playerFolder, std::optional<package::ContentFiles> content);
 
     PlayerRoutes& Routes() { return routes; }
-    void Serve(WebKitURISchemeRequest* request) const;
+    void Serve(WebKitURISchemeRequest* request);
 
 private:
     PlayerRoutes routes;
+    // The content files whose responses are on their way, which bounds the
+    // memory this player's responses hold.
+    std::shared_ptr<FilesOnTheirWay> onTheirWay;
+    // The built-in files unpacked ahead of the page's requests.
+    std::shared_ptr<UnpackedFiles> unpacked;
 };
 
 } // namespace player
