@@ -3,9 +3,9 @@
 #include "app/MagazineCheck.h"
 #include "app/PackageErrors.h"
 #include "app/Workspace.h"
+#include "package/ContentFiles.h"
 #include "package/PackageIndex.h"
 #include "package/PackageReader.h"
-#include "platform/ContentFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/StartupLog.h"
 #include "platform/Text.h"
@@ -71,35 +71,11 @@ void MakeFolders(const std::string& workspace, const package::PackageIndex& inde
     }
 }
 
-// While it lives, the magazine's files that the Workspace does not hold (a
-// movie's copies) are read from the package at `packagePath`.
-class FilesFromPackage {
-public:
-    FilesFromPackage(const std::string& workspace, const std::string& packagePath,
-                     const package::PackageIndex& index) {
-        platform::SetFilesElsewhere(workspace, [&index, workspace, packagePath](
-                                                   const std::vector<platform::Spelling>& spellings,
-                                                   bool windowsMatch) -> std::optional<platform::ContentFile> {
-            const auto file = index.Find(workspace, spellings, windowsMatch);
-            if (!file) {
-                return std::nullopt;
-            }
-            return platform::ContentFile{packagePath, file->offset, file->size};
-        });
-    }
-    ~FilesFromPackage() { platform::SetFilesElsewhere({}, {}); }
-    FilesFromPackage(const FilesFromPackage&) = delete;
-    FilesFromPackage& operator=(const FilesFromPackage&) = delete;
-};
-
 } // namespace
 
-void ViewerApp::OpenContentFolder(const std::string& folder) {
-    contentFolder = folder;
-    (void)platform::ChangeDirectory(contentFolder.c_str());
-    const auto file = platform::FindContentFile(contentFolder, {{viewer::kManifestName, platform::Encoding::Utf8}});
+void ViewerApp::ReadManifest(const package::ContentFiles& files) {
     std::string text;
-    if (file && platform::ReadContentFile(*file, text, kMaxManifestBytes)) {
+    if (files.Read({{viewer::kManifestName, platform::Encoding::Utf8}}, text, kMaxManifestBytes)) {
         (void)manifest.SetText(std::move(text));
     }
 }
@@ -140,9 +116,12 @@ void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& pa
     // nothing of it is written before the movie starts.
     const bool display = ui::GtkWindowSystem::OpenDisplay();
     const DisplayLossCleanup cleanup(workspace);
-    std::unique_ptr<player::WebKitPlayer> player = display ? StartPlayer() : nullptr;
-    reader.SetCancel([this] { return terminationSignals.Received(); });
+    // The survey fills the index before any of the magazine's files is asked
+    // for. Files the Workspace gets (a movie's copies) come before it.
     package::PackageIndex index;
+    const package::ContentFiles files(workspace.Path(), index, heldPackage);
+    std::unique_ptr<player::WebKitPlayer> player = display ? StartPlayer(files) : nullptr;
+    reader.SetCancel([this] { return terminationSignals.Received(); });
     const int surveyed = reader.Survey(workspace.Path(), heldPackage, package::ExtractTrace,
                                        [&index](const auto& entry) { index.Add(entry); });
     if (terminationSignals.Received()) {
@@ -159,9 +138,8 @@ void ViewerApp::RunPackage(package::PackageReader& reader, const std::string& pa
     } else {
         platform::LogStartup("package checked");
         MakeFolders(workspace.Path(), index);
-        const FilesFromPackage fromPackage(workspace.Path(), heldPackage, index);
-        OpenContentFolder(workspace.Path());
-        RunWindow(std::move(player));
+        ReadManifest(files);
+        RunWindow(files, std::move(player));
     }
     if (!workspace.Delete()) {
         ui::MessageBox("删除临时目录失败！", kMessageCaption);
@@ -203,9 +181,10 @@ void ViewerApp::ShowFolder(const std::string& folder) {
         ReportNoDisplay();
         return;
     }
-    auto player = StartPlayer();
-    OpenContentFolder(folder);
-    RunWindow(std::move(player));
+    const package::ContentFiles files(folder);
+    auto player = StartPlayer(files);
+    ReadManifest(files);
+    RunWindow(files, std::move(player));
 }
 
 void ViewerApp::ReportNoDisplay() {
@@ -213,8 +192,8 @@ void ViewerApp::ReportNoDisplay() {
     exitStatus = kExitNoDisplay;
 }
 
-std::unique_ptr<player::WebKitPlayer> ViewerApp::StartPlayer() {
-    return std::make_unique<player::WebKitPlayer>(playerFolder, PlayerFailed());
+std::unique_ptr<player::WebKitPlayer> ViewerApp::StartPlayer(const package::ContentFiles& files) {
+    return std::make_unique<player::WebKitPlayer>(playerFolder, files, PlayerFailed());
 }
 
 // A player that cannot start the movie has told the reader; the window
@@ -228,16 +207,16 @@ std::function<void()> ViewerApp::PlayerFailed() {
     };
 }
 
-void ViewerApp::RunWindow(std::unique_ptr<player::WebKitPlayer> player) {
+void ViewerApp::RunWindow(const package::ContentFiles& files, std::unique_ptr<player::WebKitPlayer> player) {
     const auto windowSystem = ui::GtkWindowSystem::Open(
-        player::WebKitPlayers(playerFolder, PlayerFailed(), std::move(player)));
+        player::WebKitPlayers(playerFolder, files, PlayerFailed(), std::move(player)));
     if (!windowSystem) {
         ReportNoDisplay();
         return;
     }
     // Sent beside the window; closing waits for it at most a moment.
     std::optional<services::UsageStatisticsRequest> statistics;
-    viewer::ViewerDialog dialog(*windowSystem, contentFolder, viewer::ReadBookSettings(manifest),
+    viewer::ViewerDialog dialog(*windowSystem, files, viewer::ReadBookSettings(manifest),
                                 [&statistics] { statistics.emplace(services::StatisticsAddress()); });
     shownDialog = &dialog;
     terminationSignals.DeliverTo([&dialog] {

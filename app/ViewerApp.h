@@ -12,6 +12,9 @@
 #include <memory>
 #include <string>
 
+namespace package {
+class ContentFiles;
+}
 namespace player {
 class WebKitPlayer;
 }
@@ -40,11 +43,6 @@ public:
     void PreviewFolder();
     int ExitStatus() const { return exitStatus; }
 
-    // The folder holding the magazine's files, without trailing separator.
-    std::string contentFolder;
-    // The magazine's manifest, kest.xml.
-    markup::MarkupDoc manifest;
-
 private:
     // Package mode: the magazine is extracted into a Workspace of this run.
     void RunPackage(package::PackageReader& reader, const std::string& packagePath);
@@ -52,15 +50,14 @@ private:
     void RunFolder();
     // Shows the magazine in `folder`, which needs no cleaning up after it.
     void ShowFolder(const std::string& folder);
-    // Makes `folder` the content folder and the current directory and loads
-    // its manifest.
-    void OpenContentFolder(const std::string& folder);
-    // Runs the window, with `player` in it, modally over the content folder;
-    // a signal (one that came already too) closes it.
-    void RunWindow(std::unique_ptr<player::WebKitPlayer> player);
+    // Loads the manifest of the magazine's `files`.
+    void ReadManifest(const package::ContentFiles& files);
+    // Runs the window, with `player` in it, modally over the magazine's
+    // `files`; a signal (one that came already too) closes it.
+    void RunWindow(const package::ContentFiles& files, std::unique_ptr<player::WebKitPlayer> player);
     void ReportNoDisplay();
     // The player of the window, made before the window (the display is open).
-    std::unique_ptr<player::WebKitPlayer> StartPlayer();
+    std::unique_ptr<player::WebKitPlayer> StartPlayer(const package::ContentFiles& files);
     std::function<void()> PlayerFailed();
 
     std::string executablePath;
@@ -69,6 +66,8 @@ private:
     const std::string playerFolder = player::PlayerFolderFromEnvironment();
     TerminationSignals& terminationSignals;
     int exitStatus = 0;
+    // The magazine's manifest, kest.xml.
+    markup::MarkupDoc manifest;
     viewer::ViewerDialog* shownDialog = nullptr;
     bool playerFailed = false;
 };

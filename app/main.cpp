@@ -24,7 +24,7 @@ constexpr int kExitFailure = 1;
 
 int RunViewer(const std::string& executablePath, const app::CommandLine& command) {
     app::TerminationSignals signals;
-    // Once, before anything crosses to the movie and before the directory changes.
+    // Once, before anything crosses to the movie.
     platform::FixRegistryDatabasePath();
     player::PrepareProcess();
     ui::RegisterBuiltInBitmaps();

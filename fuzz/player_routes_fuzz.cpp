@@ -59,8 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
     const Tree& tree = Folders();
-    player::PlayerRoutes routes(tree.player);
-    routes.SetContentFolder(tree.content);
+    const player::PlayerRoutes routes(tree.player, package::ContentFiles(tree.content));
     if (const auto file = routes.Resolve(input)) {
         if (!Below(file->path, tree.player) && !Below(file->path, tree.content)) {
             std::fprintf(stderr, "served outside its folders: %s\n", file->path.c_str());

@@ -70,8 +70,8 @@ inline constexpr DWORD REG_QWORD = 11;
 std::string RegistryDatabasePath();
 
 // Resolves the database's path once, against the current folder, so that a
-// relative $KEST_REGISTRY or $HOME still names the same file after the viewer
-// has changed directory. Called at start-up.
+// relative $KEST_REGISTRY or $HOME names the same file for the whole run.
+// Called at start-up.
 void FixRegistryDatabasePath();
 // The path follows the environment again on every call.
 void UnfixRegistryDatabasePath();

@@ -40,7 +40,7 @@ constexpr const char* kSchema =
     "PRAGMA application_id = 1264939892;";
 static_assert(kApplicationId == 1264939892);
 
-// Set at start-up, before the viewer changes directory; empty until then.
+// Set at start-up; empty until then.
 std::string& FixedPath() {
     static std::string path;
     return path;

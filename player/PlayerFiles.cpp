@@ -1,7 +1,5 @@
 #include "player/PlayerFiles.h"
 
-#include "platform/ContentFiles.h"
-#include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/WindowsNames.h"
 
@@ -112,9 +110,8 @@ std::vector<std::string> EmbeddedWebAssembly() {
     return files;
 }
 
-PlayerRoutes::PlayerRoutes(std::string folder) : playerFolder(std::move(folder)) {}
-
-void PlayerRoutes::SetContentFolder(const std::string& folder) { contentFolder = folder; }
+PlayerRoutes::PlayerRoutes(std::string folder, std::optional<package::ContentFiles> files)
+    : playerFolder(std::move(folder)), content(std::move(files)) {}
 
 std::optional<std::string> PlayerRoutes::PlayerFile(const std::string& subfolder,
                                                     const std::string& relative) const {
@@ -135,11 +132,9 @@ std::optional<ServedFile> PlayerRoutes::Resolve(std::string_view uriPath) const 
         const std::string relative = decoded->substr(kContent.size());
         // Movies name files in Unicode; the package keeps the code page's
         // bytes. Either may be spelled as the original platform takes names.
-        const auto found = contentFolder.empty()
-                               ? std::nullopt
-                               : platform::FindContentFile(
-                                     contentFolder, {{relative, platform::Encoding::Utf8},
-                                                     {platform::Utf8ToAnsi(relative), platform::Encoding::Cp936}});
+        const auto found = content ? content->Find({{relative, platform::Encoding::Utf8},
+                                                    {platform::Utf8ToAnsi(relative), platform::Encoding::Cp936}})
+                                   : std::nullopt;
         if (!found) {
             return std::nullopt;
         }
@@ -165,14 +160,13 @@ std::string PlayerRoutes::MovieUrl(const std::string& pathOrUrl) {
     if (pathOrUrl.find("://") != std::string::npos) {
         return pathOrUrl;
     }
-    const fs::path movie = fs::absolute(pathOrUrl).lexically_normal();
-    const fs::path current = fs::path(platform::CurrentDirectory()).lexically_normal();
-    fs::path relative = movie.lexically_relative(current);
-    if (current == current.root_path() || relative.empty() || *relative.begin() == "..") {
-        SetContentFolder(movie.parent_path().string());
+    // Without a magazine, a path as given on a command line.
+    const fs::path folder = content ? fs::path(content->Folder()).lexically_normal() : fs::path();
+    const fs::path movie = (content ? folder / pathOrUrl : fs::absolute(pathOrUrl)).lexically_normal();
+    fs::path relative = content ? movie.lexically_relative(folder) : fs::path();
+    if (folder == folder.root_path() || relative.empty() || *relative.begin() == "..") {
+        content.emplace(movie.parent_path().string());
         relative = movie.filename();
-    } else {
-        SetContentFolder(current.string());
     }
     return std::string(kPlayerOrigin) + "/content/" + EncodeUriPath(relative.string());
 }

@@ -3,6 +3,8 @@
 // that the routing rules are tested on their own.
 #pragma once
 
+#include "package/ContentFiles.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,12 +46,13 @@ struct ServedFile {
 
 class PlayerRoutes {
 public:
-    // `playerFolder` as for PlayerFilesProblem.
-    explicit PlayerRoutes(std::string playerFolder);
+    // `playerFolder` as for PlayerFilesProblem; "/content/..." serves the
+    // magazine's `content`, none without it.
+    explicit PlayerRoutes(std::string playerFolder,
+                          std::optional<package::ContentFiles> content = std::nullopt);
 
-    // The folder whose files "/content/..." serves; empty serves none.
-    void SetContentFolder(const std::string& folder);
-    const std::string& ContentFolder() const { return contentFolder; }
+    // The folder of the files "/content/..." serves; empty while it serves none.
+    std::string ContentFolder() const { return content ? content->Folder() : std::string(); }
     const std::string& PlayerFolder() const { return playerFolder; }
 
     // The file for the path of a request URI (percent-encoded, query and
@@ -57,10 +60,10 @@ public:
     // by ".." or by a link, or names no regular file.
     std::optional<ServedFile> Resolve(std::string_view uriPath) const;
 
-    // The URL that LoadMovie's argument names: an absolute or relative local
-    // path becomes a URL below "/content/", after the content folder has been
-    // chosen for it (the current folder when the movie lies below it, else
-    // the movie's own folder); a URL is kept.
+    // The URL that LoadMovie's argument names: a local path (relative ones
+    // count from the content folder) becomes a URL below "/content/"; one
+    // outside the content folder, or any without a magazine, makes the
+    // movie's own folder the content. A URL is kept.
     std::string MovieUrl(const std::string& pathOrUrl);
 
 private:
@@ -68,7 +71,7 @@ private:
     std::optional<std::string> PlayerFile(const std::string& subfolder, const std::string& relative) const;
 
     std::string playerFolder;
-    std::string contentFolder;
+    std::optional<package::ContentFiles> content;
 };
 
 // Percent-decodes a URI path; nullopt for a bad escape or a NUL byte.

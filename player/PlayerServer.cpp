@@ -1,6 +1,6 @@
 #include "player/PlayerServer.h"
 
-#include "platform/ContentFiles.h"
+#include "platform/FileRange.h"
 #include "platform/StartupLog.h"
 #include "platform/Text.h"
 #include "player/CodePageText.h"
@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <deque>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace player {
@@ -88,24 +89,41 @@ GBytes* TakeString(std::string text) {
 // while this much is on its way, further files wait (one goes at any size).
 constexpr std::uintmax_t kMaxBytesOnTheirWay = 64 << 20;
 
-struct WaitingFile {
-    WebKitURISchemeRequest* request;
-    ServedFile file;
-};
-// Only the user-interface thread touches this.
-struct FilesOnTheirWay {
-    std::uintmax_t bytes = 0;
-    std::deque<WaitingFile> waiting;
-};
-FilesOnTheirWay& OnTheirWay() {
-    static auto* files = new FilesOnTheirWay;
-    return *files;
-}
+} // namespace
 
-bool Fits(std::uintmax_t size) {
-    const std::uintmax_t bytes = OnTheirWay().bytes;
-    return bytes == 0 || bytes + size <= kMaxBytesOnTheirWay;
-}
+// The responses of one server that the web process has not taken yet, and
+// the files waiting for their turn. Only the user-interface thread touches
+// this.
+struct FilesOnTheirWay {
+    struct Waiting {
+        WebKitURISchemeRequest* request;
+        ServedFile file;
+    };
+    std::uintmax_t bytes = 0;
+    std::deque<Waiting> waiting;
+
+    bool Fits(std::uintmax_t size) const { return bytes == 0 || bytes + size <= kMaxBytesOnTheirWay; }
+};
+
+// Built-in files being unpacked on a worker thread, and the requests waiting
+// for them. Only the user-interface thread touches this. A file is kept only
+// until it was delivered: the web engine holds its own copy, and a reloaded
+// page, which asks again, gets it unpacked anew.
+struct UnpackedFiles {
+    struct File {
+        GBytes* bytes = nullptr;
+        bool ready = false;
+        std::vector<std::pair<WebKitURISchemeRequest*, const char*>> waiting;
+    };
+    std::map<std::string, File> files;
+};
+
+namespace {
+
+// A stream on its way, or a worker's result, may come back after its server
+// is gone: each holds what it comes back to.
+using Budget = std::shared_ptr<FilesOnTheirWay>;
+using Cache = std::shared_ptr<UnpackedFiles>;
 
 // The file's bytes, adapted if it is a content file, and their size.
 GInputStream* OpenFile(const ServedFile& file, std::uintmax_t& size) {
@@ -114,7 +132,7 @@ GInputStream* OpenFile(const ServedFile& file, std::uintmax_t& size) {
         return OpenFileRange(file.path, file.offset, file.size);
     }
     std::string contents;
-    if (!platform::ReadContentFile({file.path, file.offset, file.size}, contents, kMaxFileInMemory)) {
+    if (!platform::ReadFileRange({file.path, file.offset, file.size}, contents, kMaxFileInMemory)) {
         return nullptr;
     }
     if (!file.playerFile) {
@@ -129,73 +147,66 @@ GInputStream* OpenFile(const ServedFile& file, std::uintmax_t& size) {
     return stream;
 }
 
-void Send(const WaitingFile& file);
+void Send(const Budget& budget, const FilesOnTheirWay::Waiting& file);
+
+struct OnItsWay {
+    Budget budget;
+    std::uintmax_t size;
+};
 
 // A response's bytes are on their way until the engine lets go of its stream,
 // which it does once the web process has the whole file.
-void Arrived(gpointer size, GObject*) {
-    FilesOnTheirWay& files = OnTheirWay();
-    files.bytes -= GPOINTER_TO_SIZE(size);
-    while (!files.waiting.empty() && Fits(files.waiting.front().file.size)) {
-        const WaitingFile next = std::move(files.waiting.front());
+void Arrived(gpointer data, GObject*) {
+    const std::unique_ptr<OnItsWay> arrived(static_cast<OnItsWay*>(data));
+    FilesOnTheirWay& files = *arrived->budget;
+    files.bytes -= arrived->size;
+    while (!files.waiting.empty() && files.Fits(files.waiting.front().file.size)) {
+        const FilesOnTheirWay::Waiting next = std::move(files.waiting.front());
         files.waiting.pop_front();
-        Send(next);
+        Send(arrived->budget, next);
         g_object_unref(next.request);
     }
 }
 
-void Send(const WaitingFile& waiting) {
+void Send(const Budget& budget, const FilesOnTheirWay::Waiting& waiting) {
     std::uintmax_t size = 0;
     GInputStream* stream = OpenFile(waiting.file, size);
     if (!stream) {
         Answer404(waiting.request);
         return;
     }
-    OnTheirWay().bytes += size;
-    g_object_weak_ref(G_OBJECT(stream), Arrived, GSIZE_TO_POINTER(size));
+    budget->bytes += size;
+    g_object_weak_ref(G_OBJECT(stream), Arrived, new OnItsWay{budget, size});
     Answer(waiting.request, stream, static_cast<gint64>(size), waiting.file.mimeType);
     g_object_unref(stream);
 }
 
-void AnswerFromFile(WebKitURISchemeRequest* request, const ServedFile& served) {
-    WaitingFile file{request, served};
-    if (!OnTheirWay().waiting.empty() || !Fits(served.size)) {
+void AnswerFromFile(const Budget& budget, WebKitURISchemeRequest* request, const ServedFile& served) {
+    FilesOnTheirWay::Waiting file{request, served};
+    if (!budget->waiting.empty() || !budget->Fits(served.size)) {
         file.request = WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request));
-        OnTheirWay().waiting.push_back(std::move(file));
+        budget->waiting.push_back(std::move(file));
     } else {
-        Send(file);
+        Send(budget, file);
     }
-}
-
-// Built-in files being unpacked on a worker thread, and the requests waiting
-// for them. Only the user-interface thread touches this. A file is kept only
-// until it was delivered: the web engine holds its own copy, and a reloaded
-// page, which asks again, gets it unpacked anew.
-struct Unpacked {
-    GBytes* bytes = nullptr;
-    bool ready = false;
-    std::vector<std::pair<WebKitURISchemeRequest*, const char*>> waiting;
-};
-std::map<std::string, Unpacked>& UnpackedFiles() {
-    static auto* files = new std::map<std::string, Unpacked>;
-    return *files;
 }
 
 // Lets go of a file that was delivered.
-void Forget(std::map<std::string, Unpacked>::iterator file) {
+void Forget(UnpackedFiles& unpacked, std::map<std::string, UnpackedFiles::File>::iterator file) {
     if (file->second.bytes) {
         g_bytes_unref(file->second.bytes);
     }
-    UnpackedFiles().erase(file);
+    unpacked.files.erase(file);
 }
 
-void Unpack(const std::string& resource) {
-    if (!UnpackedFiles().try_emplace(resource).second) {
+void Unpack(const Cache& cache, const std::string& resource) {
+    if (!cache->files.try_emplace(resource).second) {
         return;
     }
-    GTask* task = g_task_new(nullptr, nullptr, +[](GObject*, GAsyncResult* result, gpointer) {
-        const auto entry = UnpackedFiles().find(static_cast<const char*>(g_task_get_task_data(G_TASK(result))));
-        Unpacked& file = entry->second;
+    GTask* task = g_task_new(nullptr, nullptr, +[](GObject*, GAsyncResult* result, gpointer data) {
+        const std::unique_ptr<Cache> unpacked(static_cast<Cache*>(data));
+        const auto entry = (*unpacked)->files.find(static_cast<const char*>(g_task_get_task_data(G_TASK(result))));
+        UnpackedFiles::File& file = entry->second;
         file.bytes = static_cast<GBytes*>(g_task_propagate_pointer(G_TASK(result), nullptr));
         file.ready = true;
         for (const auto& [request, mimeType] : file.waiting) {
@@ -207,9 +218,9 @@ void Unpack(const std::string& resource) {
             g_object_unref(request);
         }
         if (!file.waiting.empty()) {
-            Forget(entry);
+            Forget(**unpacked, entry);
         }
-    }, nullptr);
+    }, new Cache(cache));
     g_task_set_task_data(task, g_strdup(resource.c_str()), g_free);
     g_task_run_in_thread(task, +[](GTask* self, gpointer, gpointer path, GCancellable*) {
         g_task_return_pointer(self,
@@ -222,15 +233,17 @@ void Unpack(const std::string& resource) {
 
 } // namespace
 
-PlayerServer::PlayerServer(std::string playerFolder) : routes(std::move(playerFolder)) {
+PlayerServer::PlayerServer(std::string playerFolder, std::optional<package::ContentFiles> content)
+    : routes(std::move(playerFolder), std::move(content)), onTheirWay(std::make_shared<FilesOnTheirWay>()),
+      unpacked(std::make_shared<UnpackedFiles>()) {
     if (routes.PlayerFolder().empty()) {
         for (const auto& resource : EmbeddedWebAssembly()) {
-            Unpack(resource);
+            Unpack(unpacked, resource);
         }
     }
 }
 
-void PlayerServer::Serve(WebKitURISchemeRequest* request) const {
+void PlayerServer::Serve(WebKitURISchemeRequest* request) {
     const std::string prefix = std::string(kPlayerOrigin) + "/";
     const char* path = webkit_uri_scheme_request_get_path(request);
     std::optional<ServedFile> file;
@@ -253,15 +266,15 @@ void PlayerServer::Serve(WebKitURISchemeRequest* request) const {
             g_object_unref(empty);
             return;
         }
-        AnswerFromFile(request, *file);
+        AnswerFromFile(onTheirWay, request, *file);
         return;
     }
-    if (auto unpacked = UnpackedFiles().find(file->path); unpacked != UnpackedFiles().end()) {
-        if (!unpacked->second.ready) {
-            unpacked->second.waiting.emplace_back(WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request)), file->mimeType);
-        } else if (unpacked->second.bytes) {
-            Answer(request, unpacked->second.bytes, file->mimeType);
-            Forget(unpacked);
+    if (auto found = unpacked->files.find(file->path); found != unpacked->files.end()) {
+        if (!found->second.ready) {
+            found->second.waiting.emplace_back(WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request)), file->mimeType);
+        } else if (found->second.bytes) {
+            Answer(request, found->second.bytes, file->mimeType);
+            Forget(*unpacked, found);
         } else {
             Answer404(request);
         }

@@ -6,24 +6,34 @@
 
 #include "player/PlayerFiles.h"
 
+#include <memory>
+#include <optional>
 #include <string>
 
 typedef struct _WebKitURISchemeRequest WebKitURISchemeRequest;
 
 namespace player {
 
+struct FilesOnTheirWay;
+struct UnpackedFiles;
+
 class PlayerServer {
 public:
-    // `playerFolder` as for PlayerRoutes. With the built-in files, Ruffle's
-    // WebAssembly is unpacked at once on a worker thread, so that it is ready
-    // by the time the page asks for it.
-    explicit PlayerServer(std::string playerFolder);
+    // `playerFolder` and `content` as for PlayerRoutes. With the built-in
+    // files, Ruffle's WebAssembly is unpacked at once on a worker thread, so
+    // that it is ready by the time the page asks for it.
+    PlayerServer(std::string playerFolder, std::optional<package::ContentFiles> content);
 
     PlayerRoutes& Routes() { return routes; }
-    void Serve(WebKitURISchemeRequest* request) const;
+    void Serve(WebKitURISchemeRequest* request);
 
 private:
     PlayerRoutes routes;
+    // The content files whose responses are on their way, which bounds the
+    // memory this player's responses hold.
+    std::shared_ptr<FilesOnTheirWay> onTheirWay;
+    // The built-in files unpacked ahead of the page's requests.
+    std::shared_ptr<UnpackedFiles> unpacked;
 };
 
 } // namespace player

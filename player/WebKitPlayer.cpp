@@ -139,13 +139,14 @@ void PrepareProcess() {
 }
 
 WebKitPlayer::WebKitPlayer(GtkWidget* layout, const std::string& playerFolder,
-                           std::function<void()> startFailed)
-    : WebKitPlayer(playerFolder, std::move(startFailed)) {
+                           std::optional<package::ContentFiles> content, std::function<void()> startFailed)
+    : WebKitPlayer(playerFolder, std::move(content), std::move(startFailed)) {
     Attach(layout);
 }
 
-WebKitPlayer::WebKitPlayer(const std::string& playerFolder, std::function<void()> startFailed)
-    : server(playerFolder), onStartFailed(std::move(startFailed)),
+WebKitPlayer::WebKitPlayer(const std::string& playerFolder, std::optional<package::ContentFiles> content,
+                           std::function<void()> startFailed)
+    : server(playerFolder, std::move(content)), onStartFailed(std::move(startFailed)),
       watchdog([this](const std::string& why) { Restart(why); }, [this](const std::string& why) { GiveUp(why); }) {
     milestones.created = Clock::now();
     WarnIfNoChineseFont();
@@ -620,17 +621,17 @@ void WebKitPlayer::SendStartCall(const std::string& request) {
 
 void WebKitPlayer::SetFsCommandHandler(ui::FsCommandHandler handler) { fsCommand = std::move(handler); }
 
-ui::PlayerFactory WebKitPlayers(std::string playerFolder, std::function<void()> onStartFailed,
-                                std::unique_ptr<WebKitPlayer> first) {
+ui::PlayerFactory WebKitPlayers(std::string playerFolder, std::optional<package::ContentFiles> content,
+                                std::function<void()> onStartFailed, std::unique_ptr<WebKitPlayer> first) {
     // Copies of the factory share the one first player.
     auto spare = std::make_shared<std::unique_ptr<WebKitPlayer>>(std::move(first));
-    return [folder = std::move(playerFolder), failed = std::move(onStartFailed),
+    return [folder = std::move(playerFolder), content = std::move(content), failed = std::move(onStartFailed),
             spare](GtkWidget* layout) -> std::unique_ptr<ui::PlayerPeer> {
         if (std::unique_ptr<WebKitPlayer> player = std::move(*spare)) {
             player->Attach(layout);
             return player;
         }
-        return std::make_unique<WebKitPlayer>(layout, folder, failed);
+        return std::make_unique<WebKitPlayer>(layout, folder, content, failed);
     };
 }
 

@@ -57,14 +57,19 @@ public:
         std::optional<Clock::time_point> firstFsCommand;
     };
 
-    // A web view showing the player's page from `playerFolder` (see
-    // PlayerRoutes), its web process started at once; Attach places it. A
-    // start that fails (see PlayerWatchdog) is tried again; when the last try
-    // fails, or the files cannot be used at all, the reader is told in a
-    // message box, and then `onStartFailed` is called.
-    explicit WebKitPlayer(const std::string& playerFolder, std::function<void()> onStartFailed = {});
+    // A web view showing the player's page from `playerFolder`, and the
+    // magazine's `content` (see PlayerRoutes), its web process started at
+    // once; Attach places it. A start that fails (see PlayerWatchdog) is
+    // tried again; when the last try fails, or the files cannot be used at
+    // all, the reader is told in a message box, and then `onStartFailed` is
+    // called.
+    explicit WebKitPlayer(const std::string& playerFolder,
+                          std::optional<package::ContentFiles> content = std::nullopt,
+                          std::function<void()> onStartFailed = {});
     // The same, placed in `layout` (a GtkLayout).
-    WebKitPlayer(GtkWidget* layout, const std::string& playerFolder, std::function<void()> onStartFailed = {});
+    WebKitPlayer(GtkWidget* layout, const std::string& playerFolder,
+                 std::optional<package::ContentFiles> content = std::nullopt,
+                 std::function<void()> onStartFailed = {});
     ~WebKitPlayer() override;
     WebKitPlayer(const WebKitPlayer&) = delete;
     WebKitPlayer& operator=(const WebKitPlayer&) = delete;
@@ -150,9 +155,11 @@ private:
 void PrepareProcess();
 
 // Players for the GTK window system, each showing the page of `playerFolder`
-// and calling `onStartFailed` when it gives up. `first`, made before there was
-// a window to hold it, is handed out first.
-ui::PlayerFactory WebKitPlayers(std::string playerFolder, std::function<void()> onStartFailed = {},
+// and the magazine's `content`, and calling `onStartFailed` when it gives up.
+// `first`, made before there was a window to hold it, is handed out first.
+ui::PlayerFactory WebKitPlayers(std::string playerFolder,
+                                std::optional<package::ContentFiles> content = std::nullopt,
+                                std::function<void()> onStartFailed = {},
                                 std::unique_ptr<WebKitPlayer> first = nullptr);
 
 } // namespace player

@@ -1,6 +1,5 @@
 #include "services/CopyFileCommand.h"
 
-#include "platform/ContentFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/WindowsNames.h"
@@ -51,7 +50,7 @@ const char* NotCopied(ReplyBuffer& reply, const char* source, const char* destin
 // The magazine's own file that the movie's source path names: as the host
 // names it, else as code page 936 names it (the files of magazines made on the
 // original platform keep the names of that code page).
-std::optional<platform::ContentFile> FindSource(const std::string& contentFolder, const char* path) {
+std::optional<platform::FileRange> FindSource(const package::ContentFiles& files, const char* path) {
     std::vector<platform::Spelling> spellings{{path, platform::HostStepping()}};
     static constexpr char kMagazineCodePage[] = "CP936";
     if (platform::HostEncoding() != kMagazineCodePage) {
@@ -61,7 +60,7 @@ std::optional<platform::ContentFile> FindSource(const std::string& contentFolder
             spellings.push_back({std::move(stored), platform::Encoding::Cp936});
         }
     }
-    return platform::FindContentFile(contentFolder, spellings);
+    return files.Find(spellings);
 }
 
 bool IsSameFile(const platform::FileStream& one, const platform::FileStream& other) {
@@ -86,7 +85,7 @@ bool Transfer(platform::FileStream& source, uint64_t size, platform::FileStream&
 
 } // namespace
 
-const char* CopyOneFile(char* args, const std::string& contentFolder, ReplyBuffer& reply) {
+const char* CopyOneFile(char* args, const package::ContentFiles& files, ReplyBuffer& reply) {
     char* fields[2];
     CutFields(args, fields, 2);
     if (fields[0] == nullptr || fields[1] == nullptr) {
@@ -94,16 +93,15 @@ const char* CopyOneFile(char* args, const std::string& contentFolder, ReplyBuffe
     }
     UseOurSeparator(fields[0]);
     UseOurSeparator(fields[1]);
-    // The magazine's file may still be on its way to the disk: it is then
-    // read from the package.
-    const auto sourceFile = FindSource(contentFolder, fields[0]);
+    // A packed magazine's file is read where it lies in the package.
+    const auto sourceFile = FindSource(files, fields[0]);
     platform::FileStream source;
     if (!sourceFile || !source.Open(sourceFile->path.c_str(), "rb") ||
         !source.Seek(static_cast<int64_t>(sourceFile->offset), SEEK_SET)) {
         return NotCopied(reply, fields[0], fields[1], "source: none of the magazine's files");
     }
     platform::FileStream destination;
-    if (const std::string refusal = OpenDestination(contentFolder, fields[1], destination);
+    if (const std::string refusal = OpenDestination(files.Folder(), fields[1], destination);
         !refusal.empty()) {
         return NotCopied(reply, fields[0], fields[1], "destination: " + refusal);
     }

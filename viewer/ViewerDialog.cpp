@@ -21,17 +21,16 @@ constexpr uint64_t kMaxBackgroundBytes = 64 << 20;
 
 std::string BitmapPath(const char* name) { return std::string(kBitmapFolder) + name + ".png"; }
 
+// The magazine's file `name`, as the host spells it.
+std::vector<platform::Spelling> Named(const std::string& name) { return {{name, platform::HostStepping()}}; }
+
 } // namespace
 
-ViewerDialog::ViewerDialog(ui::WindowSystem& system, std::string folder, BookSettings settings,
-                           std::function<void()> sendStatistics)
-    : Dialog(system), contentFolder(std::move(folder)), book(std::move(settings)),
+ViewerDialog::ViewerDialog(ui::WindowSystem& system, package::ContentFiles magazineFiles,
+                           BookSettings settings, std::function<void()> sendStatistics)
+    : Dialog(system), files(std::move(magazineFiles)), book(std::move(settings)),
       sendUsageStatistics(std::move(sendStatistics)) {
     (void)icon.Load(BitmapPath("128-icon"));
-}
-
-std::optional<platform::ContentFile> ViewerDialog::ContentFile(const std::string& name) const {
-    return platform::FindContentFile(contentFolder, {{name, platform::HostStepping()}});
 }
 
 ui::Control& ViewerDialog::ControlAt(LayoutSlot slot) {
@@ -112,14 +111,13 @@ bool ViewerDialog::OnInitDialog() {
     hasBackground = false;
     std::string picture;
     platform::FileStream pictureStream;
-    if (const auto file = ContentFile("resource/bgimg.jpg");
-        file && platform::ReadContentFile(*file, picture, kMaxBackgroundBytes) &&
+    if (files.Read(Named("resource/bgimg.jpg"), picture, kMaxBackgroundBytes) &&
         pictureStream.OpenMemory(picture.data(), picture.size())) {
         hasBackground = background.Load(pictureStream);
     }
 
-    const std::string moviePath = contentFolder + platform::kPathSeparator + book.entrance;
-    if (!ContentFile(book.entrance)) {
+    const std::string moviePath = files.Folder() + platform::kPathSeparator + book.entrance;
+    if (!files.Find(Named(book.entrance))) {
         MessageBox(kPackageErrorText, kMessageCaption);
         EndDialog(kViewerPackageError);
     }
@@ -234,7 +232,7 @@ const char* ViewerDialog::WriteRegistryValue(char* args) {
 }
 
 const char* ViewerDialog::CopyOneFile(char* args) {
-    return services::CopyOneFile(args, contentFolder, replyBuffer);
+    return services::CopyOneFile(args, files, replyBuffer);
 }
 
 } // namespace viewer

@@ -4,7 +4,7 @@
 // minimised, and answers the movie's commands.
 #pragma once
 
-#include "platform/ContentFiles.h"
+#include "package/ContentFiles.h"
 #include "ui/Control.h"
 #include "ui/Dialog.h"
 #include "services/CommandArgs.h"
@@ -35,10 +35,10 @@ inline constexpr int kViewerPackageError = -2;
 
 class ViewerDialog : public ui::Dialog {
 public:
-    // The window shows the magazine in `contentFolder` (no trailing
-    // separator) as its manifest's `book` describes it; `sendUsageStatistics`
-    // is called once while the window initialises.
-    ViewerDialog(ui::WindowSystem& windowSystem, std::string contentFolder, BookSettings book,
+    // The window shows the magazine of `files` as its manifest's `book`
+    // describes it; `sendUsageStatistics` is called once while the window
+    // initialises.
+    ViewerDialog(ui::WindowSystem& windowSystem, package::ContentFiles files, BookSettings book,
                  std::function<void()> sendUsageStatistics);
 
     // Maximises a normal window, restores a maximised one.
@@ -73,8 +73,6 @@ private:
     void ApplyLayout(const Layout& layout);
     void CreateControls();
     void PlaceButtons(int width);
-    // The magazine's file `name` (platform::FindContentFile).
-    std::optional<platform::ContentFile> ContentFile(const std::string& name) const;
     void ReplyToMovie(const char* reply);
 
     ui::Bitmap icon;
@@ -92,7 +90,7 @@ private:
     Layout initialLayout{};
     Layout shownLayout{};
 
-    std::string contentFolder;
+    package::ContentFiles files;
     BookSettings book;
     std::function<void()> sendUsageStatistics;
 };

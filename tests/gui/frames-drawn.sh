@@ -5,7 +5,8 @@
 # a still page of filters, blend modes, a mask, a bitmap and device text; a
 # page that changes on a timer (at the change and a second after it); a
 # bitmap drawn by code every frame; a video, which must also move on the
-# screen while it plays.
+# screen while it plays. The still page must look the same once uncovered, and
+# once minimised and restored.
 # Usage: frames-drawn.sh KEST FRAMES_SWF CLIP_FLV
 set -euo pipefail
 kest=$1 movie=$2 clip=$3
@@ -42,6 +43,17 @@ for mode in changed every; do
     start still $mode
     wait_for "command: frames_ready"
     shot still-$mode
+    # Uncovered again, or minimised and restored, it shows the same.
+    xmessage -geometry 500x300+100+100 covering &
+    cover=$!
+    sleep 1
+    kill "$cover"
+    shot uncovered-$mode
+    find_window
+    xdotool windowminimize "$window"
+    sleep 1
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowmap --sync "$window"
+    shot restored-$mode
     stop
 
     start timer $mode
@@ -69,6 +81,9 @@ done
 for page in still timer timer-after drawn video; do
     [ "$(differing $page-changed $page-every)" = 0 ] ||
         fail "$page: $(differing $page-changed $page-every) pixels differ from every frame drawn"
+done
+for shot in uncovered restored; do
+    [ "$(differing still-changed $shot-changed)" = 0 ] || fail "$shot: $(differing still-changed $shot-changed) pixels differ"
 done
 [ "$(differing video-playing-changed video-later-changed)" != 0 ] || fail "the video did not move on the screen"
 [ "$(differing timer-changed still-changed)" != 0 ] || fail "the screenshots show nothing"

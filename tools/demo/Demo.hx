@@ -1,8 +1,9 @@
 // The demo magazine: a frame with window controls and page buttons around
 // pages that slide. It talks to the viewer only through fscommand and the
 // callbacks the viewer calls (turn_next, turn_prv, bg, hdgetreg), and it
-// reports what it shows with the commands "demo_page" and "demo_reply",
-// which the viewer does not know and so prints.
+// reports what it shows with the commands "demo_page", "demo_settled" (the
+// page has slid in) and "demo_reply", which the viewer does not know and so
+// prints.
 import flash.display.Graphics;
 import flash.display.Shape;
 import flash.display.Sprite;
@@ -160,6 +161,9 @@ class Demo {
         if (slide < 1.0) {
             slide = Math.min(1.0, slide + 1 / 12);
             place();
+            if (slide == 1.0) {
+                fscommand("demo_settled", Std.string(index));
+            }
         }
     }
 

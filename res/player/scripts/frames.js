@@ -3,21 +3,20 @@
 // Ruffle draws the whole stage at the movie's frame rate whether anything
 // moved or not, and without a GPU every frame is rasterised in software: a
 // still page kept one and a half cores busy. Here the calls Ruffle makes on
-// its WebGL context are recorded instead of run until the task that made
-// them ends (one frame is one task). The record is then compared with the
-// last one that ran: the same calls with the same arguments, the same
-// objects, the same bytes uploaded. A frame that matches would draw what is
-// on the screen already, so it is dropped; any other runs as recorded. The
-// movie runs exactly as before; only the drawing of an unchanged frame is
-// saved.
+// its WebGL context are held, not run, until the task that made them ends
+// (one frame is one task), and compared call by call with the last frame
+// that ran: the same methods, numbers and objects, the same bytes uploaded.
+// A frame that repeats it whole would draw what is on the screen already and
+// is dropped; any other runs as it was called. The movie runs exactly as
+// before; only the drawing of an unchanged frame is saved.
 //
-// What a record cannot see makes its frame run at once and in full: a call
+// What a frame cannot be compared by makes it run at once and in full: a call
 // that answers (a query, a read), and an upload from a picture, canvas or
 // video, whose pixels are not in the arguments. A canvas that is resized
-// draws its next frame whatever it records. Objects a frame makes (its buffer
-// of uniforms) match those the last frame made in the same order; a frame
-// that keeps one of them for later always runs, since one dropped would
-// never have been filled.
+// draws its next frame whatever it holds. Objects a frame makes (wgpu's
+// buffer of the frame's uniforms) match those the last frame made in the
+// same order; a frame that keeps one of them for later always runs, since
+// one dropped would never have been filled.
 "use strict";
 
 (() => {

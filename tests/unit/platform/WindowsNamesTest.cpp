@@ -1,6 +1,5 @@
 // Names as magazines of the original platform give them, and user folders.
 #include "platform/WindowsNames.h"
-#include "platform/ContentFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/UserFolders.h"
 #include "unit/TestSupport.h"
@@ -13,9 +12,13 @@ namespace {
 
 using namespace platform;
 
+// The file `path` names in root: spelled exactly, else as the original
+// platform matches names.
 std::optional<std::string> Find(const std::string& root, const std::string& path) {
-    const auto found = FindContentFile(root, {{path, Encoding::Utf8}});
-    return found ? std::optional(found->path) : std::nullopt;
+    if (auto exact = RegularFileInside(root, path)) {
+        return exact;
+    }
+    return MatchFileInside(root, {path, Encoding::Utf8});
 }
 
 TEST(WindowsNames, LetterCaseAndBackslashesAsTheOriginalPlatformTakesThem) {
@@ -57,27 +60,6 @@ TEST(WindowsNames, NothingOutsideTheRootIsFound) {
           content + "/../Secret", std::string("/etc/passwd"), std::string("")}) {
         EXPECT_EQ(Find(content, path), std::nullopt) << path;
     }
-}
-
-TEST(WindowsNames, FilesElsewhereComeAfterTheFoldersOwnAtEachStep) {
-    ScratchFolder root;
-    WriteWholeFile(root / "Disk.txt", "disk");
-    WriteWholeFile(root / "Both.txt", "disk");
-    std::vector<bool> asked;
-    SetFilesElsewhere(root.Path(), [&](const std::vector<Spelling>& spellings, bool windowsMatch) {
-        asked.push_back(windowsMatch);
-        const bool named = spellings[0].path == "both.txt" || spellings[0].path == "Both.txt";
-        return named ? std::optional(ContentFile{"package", 7, 3}) : std::nullopt;
-    });
-    EXPECT_EQ(Find(root.Path(), "Both.txt"), root / "Both.txt"); // the folder's own, asked nothing
-    EXPECT_TRUE(asked.empty());
-    EXPECT_EQ(Find(root.Path(), "both.txt"), "package"); // spelled exactly there
-    EXPECT_EQ(asked, std::vector<bool>{false});
-    EXPECT_EQ(Find(root.Path(), "disk.TXT"), root / "Disk.txt");
-    EXPECT_EQ(Find(root.Path(), "none"), std::nullopt);
-    EXPECT_EQ(asked, (std::vector<bool>{false, false, false, true}));
-    SetFilesElsewhere({}, {});
-    EXPECT_EQ(Find(root.Path(), "both.txt"), root / "Both.txt");
 }
 
 TEST(UserFolders, TheReadersFoldersLeaveOutTheHomeFolder) {

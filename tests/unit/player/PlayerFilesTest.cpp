@@ -32,7 +32,6 @@ protected:
         std::filesystem::create_symlink(scratch / "secret.txt", scratch / "content/link.txt");
         std::filesystem::create_symlink(scratch.Path(), scratch / "content/up");
         std::filesystem::create_symlink(scratch / "content/read.swf", scratch / "content/inside.swf");
-        routes.SetContentFolder(scratch / "content");
     }
 
     std::string Served(const std::string& uriPath) {
@@ -41,7 +40,7 @@ protected:
     }
 
     ScratchFolder scratch;
-    PlayerRoutes routes{scratch / "player"};
+    PlayerRoutes routes{scratch / "player", package::ContentFiles(scratch / "content")};
 };
 
 TEST_F(PlayerRoutesTest, ServesThePageRuffleAndTheContentWithTheirTypes) {
@@ -69,14 +68,11 @@ TEST_F(PlayerRoutesTest, AnythingOutsideItsFolderIsNotFound) {
                              "/", "/../secret.txt"}) {
         EXPECT_EQ(Served(path), "not found") << path;
     }
-    routes.SetContentFolder("");
-    EXPECT_EQ(Served("/content/read.swf"), "not found");
+    EXPECT_FALSE(PlayerRoutes(scratch / "player").Resolve("/content/read.swf"));
 }
 
 TEST_F(PlayerRoutesTest, MovieUrlsServeTheMovieFromItsContentFolder) {
-    const std::string before = platform::CurrentDirectory();
-    ASSERT_EQ(platform::ChangeDirectory((scratch / "content").c_str()), 0);
-    // Below the current folder: the current folder is the content folder.
+    // Below the content folder: it stays the content folder.
     const std::string url = routes.MovieUrl(scratch / "content/pics/a b.JPG");
     EXPECT_EQ(url, "kest://player/content/pics/a%20b.JPG");
     EXPECT_EQ(routes.ContentFolder(), scratch / "content");
@@ -85,7 +81,6 @@ TEST_F(PlayerRoutesTest, MovieUrlsServeTheMovieFromItsContentFolder) {
     EXPECT_EQ(routes.MovieUrl(scratch / "player/page.html"), "kest://player/content/page.html");
     EXPECT_EQ(routes.ContentFolder(), scratch / "player");
     EXPECT_EQ(routes.MovieUrl("http://example.invalid/m.swf"), "http://example.invalid/m.swf");
-    ASSERT_EQ(platform::ChangeDirectory(before.c_str()), 0);
 }
 
 TEST(PlayerFiles, UriPathsRoundTripEveryByte) {

@@ -17,7 +17,7 @@ namespace {
 // The scratch folder of the fixture is the magazine's folder.
 std::string CopyIn(const std::string& contentFolder, std::string args) {
     services::ReplyBuffer reply;
-    return services::CopyOneFile(args.data(), contentFolder, reply);
+    return services::CopyOneFile(args.data(), package::ContentFiles(contentFolder), reply);
 }
 
 // Every byte value, line ends included, so that any conversion shows.

@@ -33,7 +33,7 @@ protected:
 
     // Runs the window; `during` runs inside its loop.
     int Run(std::function<void(ViewerDialog&)> during) {
-        dialog = std::make_unique<ViewerDialog>(system, scratch.Path(), ReadBookSettings(manifest),
+        dialog = std::make_unique<ViewerDialog>(system, package::ContentFiles(scratch.Path()), ReadBookSettings(manifest),
                                                 [this] { ++statisticsRequests; });
         window.duringLoop = [this, during] { during(*dialog); };
         return dialog->DoModal();
