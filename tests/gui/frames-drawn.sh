@@ -4,7 +4,8 @@
 # with KEST_EVERY_FRAME=1, and the two must not differ by a pixel. The pages:
 # a still page of filters, blend modes, a mask, a bitmap and device text; a
 # page that changes on a timer (at the change and a second after it); a
-# bitmap drawn by code every frame; a video, which must also move on the
+# bitmap drawn by code every frame; a bitmap drawn onto, frame after frame,
+# with the same calls; a video, which must also move on the
 # screen while it plays. The still page must look the same once uncovered, and
 # once minimised and restored.
 # Usage: frames-drawn.sh KEST FRAMES_SWF CLIP_FLV
@@ -68,6 +69,11 @@ for mode in changed every; do
     shot drawn-$mode
     stop
 
+    start trail $mode
+    wait_for "command: frames_ready"
+    shot trail-$mode
+    stop
+
     start video $mode
     wait_for "command: frames_playing"
     shot video-playing-$mode
@@ -78,7 +84,7 @@ for mode in changed every; do
     stop
 done
 
-for page in still timer timer-after drawn video; do
+for page in still timer timer-after drawn trail video; do
     [ "$(differing $page-changed $page-every)" = 0 ] ||
         fail "$page: $(differing $page-changed $page-every) pixels differ from every frame drawn"
 done

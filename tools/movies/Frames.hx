@@ -6,6 +6,8 @@
 //           "frames_changed" in the frame of the change
 //   drawn   a bitmap drawn by code every frame, moving for 60 frames, then
 //           the same picture drawn again each frame: "frames_ready"
+//   trail   a bitmap that a faint square is drawn onto (BitmapData.draw)
+//           at the same place every frame, for 45 frames: "frames_ready"
 //   moving  a square one pixel further every frame, for ever
 //   video   an FLV video (clip.flv beside the movie) playing to its end:
 //           "frames_playing" at its start, "frames_ended" at its end
@@ -42,6 +44,7 @@ class Frames {
             case "still": still();
             case "timer": timer();
             case "drawn": drawn();
+            case "trail": trail();
             case "moving": moving();
             case "video": video();
             default: tell("frames_unknown", page);
@@ -152,6 +155,26 @@ class Frames {
             }
             canvas.unlock();
             if (++frame == 70) {
+                tell("frames_ready", "");
+            }
+        });
+    }
+
+    static function trail() {
+        var canvas = new BitmapData(320, 240, false, 0xffffff);
+        var picture = new Bitmap(canvas);
+        picture.x = 240;
+        picture.y = 180;
+        stage.addChild(picture);
+        var square = new Shape();
+        square.graphics.beginFill(0x2040c0, 0.08);
+        square.graphics.drawRect(60, 40, 200, 160);
+        var frame = 0;
+        stage.addEventListener(Event.ENTER_FRAME, function(_) {
+            if (frame < 45) {
+                canvas.draw(square);
+            }
+            if (++frame == 50) {
                 tell("frames_ready", "");
             }
         });

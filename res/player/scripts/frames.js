@@ -17,6 +17,9 @@
 // buffer of the frame's uniforms) match those the last frame made in the
 // same order; a frame that keeps one of them for later always runs, since
 // one dropped would never have been filled.
+// A frame that reads a texture the last frame changed (BitmapData.draw onto
+// the same bitmap, frame after frame) always runs too: with the same calls it
+// builds on a different picture.
 "use strict";
 
 (() => {
@@ -89,6 +92,9 @@
             this.live = new Set(); // of those, the ones it has not deleted
             this.deletes = []; // target, method, object: its deletes of those
             this.whole = true; // false once it ran before its end
+            this.cleared = new Set(); // pictures it cleared
+            this.written = new Set(); // pictures it drew, cleared or blitted into
+            this.readsChanged = false; // whether it read a picture the last frame changed
         }
 
         // Whether `value`, given now, is what `stored` was in the last frame.
@@ -185,12 +191,116 @@
         }
     }
 
+    // What a frame reads and writes of the pictures it draws with (textures,
+    // renderbuffers), as its calls say. Run again, a frame that reads a
+    // picture the last frame changed (BitmapData.draw onto the same bitmap,
+    // frame after frame) would draw something else with the same calls, so
+    // it always runs; a picture the frame clears before it reads it carries
+    // nothing over.
+    const kFramebuffer = 0x8d40;
+    const kReadFramebuffer = 0x8ca8;
+    const kDrawFramebuffer = 0x8ca9;
+    const kColorBufferBit = 0x4000;
+    const kColor = 0x1800;
+    const kColorAttachment0 = 0x8ce0;
+    const kTexture0 = 0x84c0;
+    const kNone = new Map();
+    class Pictures {
+        constructor() {
+            this.draw = null; // the framebuffer drawn into; null: the canvas
+            this.read = null;
+            this.attached = new Map(); // framebuffer -> Map(attachment -> picture)
+            this.drawBuffers = new Map(); // framebuffer -> its draw buffers' attachments
+            this.unit = 0;
+            this.bound = new Map(); // texture unit * 65536 + target -> texture
+            this.lastWritten = new Set(); // what the last frame that ran wrote
+        }
+
+        of(framebuffer) {
+            return this.attached.get(framebuffer) ?? kNone;
+        }
+
+        // Renderbuffers (multisampled drawing) are drawn into and resolved
+        // within the frame; what a texture carries over is what counts.
+        reads(frame, picture) {
+            if (picture instanceof WebGLTexture && !frame.cleared.has(picture) && this.lastWritten.has(picture)) {
+                frame.readsChanged = true;
+            }
+        }
+
+        writes(frame, framebuffer, clears) {
+            for (const picture of this.of(framebuffer).values()) {
+                if (picture) {
+                    frame.written.add(picture);
+                    if (clears) {
+                        frame.cleared.add(picture);
+                    }
+                }
+            }
+        }
+
+        // Takes note of a call by its method's name.
+        note(name, args, frame) {
+            const target = args[0];
+            const drawn = target === kFramebuffer || target === kDrawFramebuffer;
+            if (name === "bindFramebuffer") {
+                if (drawn) {
+                    this.draw = args[1];
+                }
+                if (target === kFramebuffer || target === kReadFramebuffer) {
+                    this.read = args[1];
+                }
+            } else if (name.startsWith("framebuffer")) {
+                const framebuffer = target === kReadFramebuffer ? this.read : this.draw;
+                if (framebuffer) {
+                    if (!this.attached.has(framebuffer)) {
+                        this.attached.set(framebuffer, new Map());
+                    }
+                    this.attached.get(framebuffer).set(args[1], name === "framebufferTextureLayer" ? args[2] : args[3]);
+                }
+            } else if (name === "drawBuffers") {
+                this.drawBuffers.set(this.draw, Array.from(target));
+            } else if (name === "activeTexture") {
+                this.unit = target - kTexture0;
+            } else if (name === "bindTexture") {
+                this.bound.set(this.unit * 65536 + target, args[1]);
+            } else if (name === "clear") {
+                this.writes(frame, this.draw, (target & kColorBufferBit) !== 0);
+            } else if (name.startsWith("clearBuffer")) {
+                if (target === kColor) {
+                    const attachment = this.drawBuffers.get(this.draw)?.[args[1]] ?? kColorAttachment0 + args[1];
+                    const picture = this.of(this.draw).get(attachment);
+                    if (picture) {
+                        frame.cleared.add(picture);
+                        frame.written.add(picture);
+                    }
+                }
+            } else if (name === "blitFramebuffer" || name.startsWith("copyTex")) {
+                for (const picture of this.of(this.read).values()) {
+                    this.reads(frame, picture);
+                }
+                if (name === "blitFramebuffer") {
+                    this.writes(frame, this.draw, true); // a resolve, or the frame shown: whole
+                } else {
+                    frame.readsChanged = true; // into a texture bound somewhere: not followed
+                }
+            } else {
+                // A draw: it may sample any texture bound, and writes its framebuffer.
+                for (const texture of this.bound.values()) {
+                    this.reads(frame, texture);
+                }
+                this.writes(frame, this.draw, false);
+            }
+        }
+    }
+
     // One context's frames.
     class Recorder {
         constructor() {
             this.frame = null;
             this.last = null; // the last frame that ran whole
             this.resized = false;
+            this.pictures = new Pictures();
         }
 
         current() {
@@ -208,7 +318,9 @@
             this.resized = false;
             if (!frame.whole) {
                 this.last = null;
-            } else if (!frame.calls && frame.repeated === frame.last.calls.length && !resized && !frame.live.size) {
+                this.pictures.lastWritten = frame.written;
+            } else if (!frame.calls && frame.repeated === frame.last.calls.length && !resized && !frame.live.size &&
+                       !frame.readsChanged) {
                 frame.drop();
             } else {
                 if (!frame.calls) {
@@ -217,6 +329,7 @@
                 frame.run();
                 frame.last = null;
                 this.last = frame;
+                this.pictures.lastWritten = frame.written;
             }
         }
 
@@ -295,17 +408,23 @@
     const scratch = [];
     // Calls that answer, or whose answer depends on what ran before them.
     const kAnswers = /^(get|is[A-Z]|check|readPixels|clientWait|fenceSync|finish|make)/;
+    const kNoted = /^(bindFramebuffer|framebuffer|drawBuffers|activeTexture|bindTexture|clear$|clearBuffer|draw(Arrays|Elements|RangeElements)|multiDraw|blitFramebuffer|copyTex)/;
     function wrapped(name, method, contextOf) {
         const kind = name.startsWith("create") ? "create" :
             name.startsWith("delete") ? "delete" :
             kAnswers.test(name) ? "answer" : "command";
+        const noted = kNoted.test(name);
         return function () {
             // Most calls only repeat the last frame's: they allocate nothing.
             scratch.length = arguments.length;
             for (let i = 0; i < arguments.length; i++) {
                 scratch[i] = arguments[i];
             }
-            return recorderOf(contextOf(this))[kind](this, method, scratch);
+            const recorder = recorderOf(contextOf(this));
+            if (noted) {
+                recorder.pictures.note(name, scratch, recorder.current());
+            }
+            return recorder[kind](this, method, scratch);
         };
     }
 
