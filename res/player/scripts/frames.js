@@ -213,7 +213,19 @@
             this.drawBuffers = new Map(); // framebuffer -> its draw buffers' attachments
             this.unit = 0;
             this.bound = new Map(); // texture unit * 65536 + target -> texture
-            this.lastWritten = new Set(); // what the last frame that ran wrote
+            this.lastWritten = new Set(); // what the last frame that ran changed
+        }
+
+        // What a frame that ran leaves changed for the next: the pictures it
+        // drew onto without clearing them first. One it cleared and drew
+        // again holds what the same calls draw again.
+        changed(frame) {
+            this.lastWritten = new Set();
+            for (const picture of frame.written) {
+                if (!frame.cleared.has(picture)) {
+                    this.lastWritten.add(picture);
+                }
+            }
         }
 
         of(framebuffer) {
@@ -318,7 +330,7 @@
             this.resized = false;
             if (!frame.whole) {
                 this.last = null;
-                this.pictures.lastWritten = frame.written;
+                this.pictures.changed(frame);
             } else if (!frame.calls && frame.repeated === frame.last.calls.length && !resized && !frame.live.size &&
                        !frame.readsChanged) {
                 frame.drop();
@@ -329,7 +341,7 @@
                 frame.run();
                 frame.last = null;
                 this.last = frame;
-                this.pictures.lastWritten = frame.written;
+                this.pictures.changed(frame);
             }
         }
 
