@@ -3,7 +3,8 @@
 # after the other, on one private Xvfb (or each on a fresh one, as the first
 # start of a session), and reports how many starts played
 # (the movie's first fscommand reached standard output) and the time from
-# the start to that fscommand (median, max). A start that does not play
+# the start to that fscommand (median, max, and how many took more than twice
+# the median: a start that stalls). A start that does not play
 # within 30 s, or ends before, counts as failed; its standard error is kept
 # and its last start-up milestone shown.
 # Usage: bench/startrate/run.sh [N] [bus|nobus] [one|fresh]   (default: 200 bus one)
@@ -81,7 +82,11 @@ echo "$results" | awk -v count="$count" -v bus="$bus" -v displays="$displays" '
     END {
         for (i = 2; i <= n; i++) for (j = i; j > 1 && t[j - 1] > t[j]; j--) { x = t[j]; t[j] = t[j - 1]; t[j - 1] = x }
         printf "%s, %s display: %d of %d starts played", bus, displays, n, count
-        if (n) printf ", first fscommand after %d ms median, %d ms max", t[int((n + 1) / 2)], t[n]
+        if (n) {
+            median = t[int((n + 1) / 2)]
+            for (i = 1; i <= n; i++) slow += t[i] > 2 * median
+            printf ", first fscommand after %d ms median, %d ms max, %d after more than twice the median", median, t[n], slow
+        }
         printf "; %d needed the movie started again\n", recovered
         for (m in failed) printf "  failed after \"%s\": %d\n", m, failed[m]
     }'
