@@ -32,7 +32,6 @@ WebKitPlayer::WebKitPlayer(const std::string& playerFolder, std::optional<packag
               std::visit([this](const auto& kind) { On(kind); }, message);
           }
       }) {
-    milestones.created = Clock::now();
     WarnIfNoChineseFont();
     platform::LogStartup(playerFolder.empty() ? "player files in the program" : "player files in " + playerFolder);
     WatchWebProcess();

@@ -40,7 +40,7 @@ public:
 
     // When the player reached each stage of its start, for measurements.
     struct Milestones {
-        Clock::time_point created;
+        Clock::time_point created = Clock::now();
         std::optional<Clock::time_point> pageReady;  // the web view ran our page
         std::optional<Clock::time_point> ruffleReady; // Ruffle's instance exists
         std::optional<Clock::time_point> movieLoaded; // the movie's data is in
@@ -106,15 +106,16 @@ private:
     bool playing = false;
     unsigned pendingFailure = 0; // the idle source reporting unusable files
     std::string failureReason;
-    PlayerView view;
-    WindowVisibility visibility;
-    LinkOpener links;
-    PageChannel channel;
     bool startupOver = false; // the movie runs, or is known to be missing
     ui::FsCommandHandler fsCommand;
     FsCommandQueue fsCommands;
     unsigned deliverySource = 0; // the idle source delivering the rest
     Milestones milestones;
+    // The rooms, last: they call back into what is above, and go first.
+    PlayerView view;
+    WindowVisibility visibility;
+    LinkOpener links;
+    PageChannel channel;
 };
 
 // Players for the GTK window system, each showing the page of `playerFolder`
