@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
+#include "player/ProcessEnvironment.h"
 #include "player/WebKitPlayer.h"
 #include "ui/Bitmap.h"
 #include "ui/gtk/MessageBox.h"

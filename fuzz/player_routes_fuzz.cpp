@@ -35,7 +35,7 @@ const Tree& Folders() {
         fs::create_directories(base / "player/scripts");
         fs::create_directories(base / "content/a");
         Write(base / "player/page.html");
-        Write(base / "player/scripts/shim.js");
+        Write(base / "player/scripts/player.js");
         Write(base / "player/ruffle/core.wasm");
         Write(base / "content/a/m.swf");
         Write(base / "secret");

@@ -88,7 +88,7 @@ std::optional<std::string> PlayerFilesProblem(const std::string& playerFolder) {
         return std::nullopt;
     }
     std::error_code error;
-    for (const char* file : {"page.html", "scripts/shim.js", "ruffle/ruffle.js"}) {
+    for (const char* file : {"page.html", "scripts/player.js", "ruffle/ruffle.js"}) {
         if (!fs::is_regular_file(fs::path(playerFolder) / file, error)) {
             return "KEST_PLAYER_DIR (" + playerFolder + ") holds no " + file;
         }

@@ -2,32 +2,27 @@
 // everything from the player's own URI scheme.
 #pragma once
 
-#include "player/Links.h"
+#include "player/FsCommandQueue.h"
+#include "player/LinkOpener.h"
+#include "player/PageChannel.h"
+#include "player/PageMessage.h"
 #include "player/PlayerFiles.h"
 #include "player/PlayerServer.h"
+#include "player/PlayerView.h"
 #include "player/PlayerWatchdog.h"
+#include "player/WindowVisibility.h"
 #include "ui/PlayerPeer.h"
 #include "ui/gtk/GtkWindowSystem.h"
 
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 typedef struct _GtkWidget GtkWidget;
-typedef struct _GCancellable GCancellable;
-typedef struct _WebKitWebContext WebKitWebContext;
-typedef struct _WebKitWebView WebKitWebView;
 typedef struct _WebKitURISchemeRequest WebKitURISchemeRequest;
-typedef struct _WebKitJavascriptResult WebKitJavascriptResult;
-typedef struct _WebKitUserContentManager WebKitUserContentManager;
-typedef struct _WebKitPolicyDecision WebKitPolicyDecision;
-typedef struct _GVariant GVariant;
-typedef union _GdkEvent GdkEvent;
 
 namespace player {
 
@@ -39,18 +34,13 @@ inline constexpr const char* kStartFailedCaption = "提示";
 // is still starting (the player's first start takes about a second).
 inline constexpr std::chrono::milliseconds kCallTimeout{10000};
 
-// The movie's commands waiting for the host, at most; beyond that the movie
-// sends faster than the host answers, and new commands are dropped.
-inline constexpr size_t kMaxQueuedCommands = 1000;
-inline constexpr size_t kMaxQueuedBytes = 16 << 20;
-
 class WebKitPlayer : public ui::PlayerPeer {
 public:
     using Clock = std::chrono::steady_clock;
 
     // When the player reached each stage of its start, for measurements.
     struct Milestones {
-        Clock::time_point created;
+        Clock::time_point created = Clock::now();
         std::optional<Clock::time_point> pageReady;  // the web view ran our page
         std::optional<Clock::time_point> ruffleReady; // Ruffle's instance exists
         std::optional<Clock::time_point> movieLoaded; // the movie's data is in
@@ -89,32 +79,24 @@ public:
     GtkWidget* Widget() const;
 
 private:
-    static void ServeRequest(WebKitURISchemeRequest* request, void* self);
-    void ConnectView();
+    void ServeRequest(WebKitURISchemeRequest* request);
+    void WatchWebProcess();
     // Loads the page afresh, in a new web process, and asks it again for the
     // movie of the try before.
     void Restart(const std::string& why);
     void GiveUp(const std::string& why);
-    static void ReceiveMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, void* self);
-    // Keeps the view on our page; links go to the desktop (see Links.h).
-    static int DecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, int type, void* self);
-    // Opens a movie's link on the desktop when its turn comes, or says why not.
-    void FollowLink(const std::string& uri);
-    void OpenDueLinks();
-    void OnMessage(const std::string& kind, const std::string& first, const std::string& second);
-    // Runs `body` in the page (with its named arguments) once the page is
-    // ready; scripts run in the order they were asked for.
-    void RunScript(const char* body, GVariant* arguments);
-    void DropWaitingScripts();
     void SendStartCall(const std::string& request);
-    // Queues a command unless the queue is full (see kMaxQueuedCommands).
-    void QueueFsCommand(const std::string& command, const std::string& args);
     void DeliverFsCommands();
-    // Follows the window that holds the view: while it is fully covered or on
-    // another workspace the view is unmapped, so that the engine hides the
-    // page as it does for a minimised window, and the movie goes on undrawn.
-    void WatchWindow(GtkWidget* window);
-    static int WindowChanged(GtkWidget*, GdkEvent* event, void* self);
+
+    // What each of the page's messages does.
+    void On(const page::Ready&);
+    void On(const page::RuffleReady&);
+    void On(const page::MovieLoaded&);
+    void On(const page::MovieMissing& missing);
+    void On(const page::RuffleFailed& failed);
+    void On(const page::Milestone& milestone);
+    void On(const page::FsCommand& command);
+    void On(const page::Link& link);
 
     PlayerServer server;
     std::function<void()> onStartFailed;
@@ -124,35 +106,17 @@ private:
     bool playing = false;
     unsigned pendingFailure = 0; // the idle source reporting unusable files
     std::string failureReason;
-    WebKitWebContext* context = nullptr;
-    WebKitWebView* view = nullptr;
-    GCancellable* cancellable = nullptr;
-    bool pageReady = false;
-    // Counts the pages started again: a call to one that was left goes to
-    // the next.
-    unsigned pageGeneration = 0;
     bool startupOver = false; // the movie runs, or is known to be missing
-    LinkQueue links;
-    unsigned linkSource = 0; // the timer opening the next waiting link
-    std::deque<std::pair<const char*, GVariant*>> waitingScripts;
     ui::FsCommandHandler fsCommand;
-    std::deque<std::pair<std::string, std::string>> fsCommands;
-    size_t queuedBytes = 0;
-    bool droppedCommands = false;
-    bool delivering = false;
+    FsCommandQueue fsCommands;
     unsigned deliverySource = 0; // the idle source delivering the rest
-    GtkWidget* window = nullptr;
-    bool windowIconified = false;
-    bool windowUnmapped = false;
-    bool windowCovered = false;
-    bool viewUnmapped = false;
-    bool hadFocus = false;
     Milestones milestones;
+    // The rooms, last: they call back into what is above, and go first.
+    PlayerView view;
+    WindowVisibility visibility;
+    LinkOpener links;
+    PageChannel channel;
 };
-
-// Sets what the web processes inherit from this process; called once at
-// start-up, before the first player is made.
-void PrepareProcess();
 
 // Players for the GTK window system, each showing the page of `playerFolder`
 // and the magazine's `content`, and calling `onStartFailed` when it gives up.

@@ -4,6 +4,7 @@
 // first argument (CLOCK_REALTIME in nanoseconds, taken just before it was
 // started), when each stage was reached.
 #include "player/PlayerFiles.h"
+#include "player/ProcessEnvironment.h"
 #include "player/WebKitPlayer.h"
 
 #include <gtk/gtk.h>

@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 #include "player/PlayerFiles.h"
+#include "player/ProcessEnvironment.h"
 #include "player/WebKitPlayer.h"
 #include "ui/gtk/GtkWindowSystem.h"
 

@@ -38,13 +38,13 @@ grep -q "kest: starting the movie again: its web process crashed" "$errors" || f
 kill "$viewer"
 wait "$viewer" 2>/dev/null || true
 
-# The shim runs 22 s from now; until then a file fetched each second is the
-# progress the watchdog looks for.
+# The page's core script runs 22 s from now; until then a file fetched each
+# second is the progress the watchdog looks for.
 mkdir "$work/held" && cp -r "$player/page.html" "$player/scripts" "$work/held/"
 ln -s "$(readlink -f "$player/ruffle")" "$work/held/ruffle"
 until=$(($(date +%s%3N) + 22000))
-printf 'const shim = () => {\n%s\n};\n(function hold() { Date.now() < %s ? (fetch("page.html"), setTimeout(hold, 1000)) : shim(); })();\n' \
-    "$(cat "$player/scripts/shim.js")" "$until" >"$work/held/scripts/shim.js"
+printf 'const core = () => {\n%s\n};\n(function hold() { Date.now() < %s ? (fetch("page.html"), setTimeout(hold, 1000)) : core(); })();\n' \
+    "$(cat "$player/scripts/player.js")" "$until" >"$work/held/scripts/player.js"
 start env KEST_PLAYER_DIR="$work/held"
 wait_for "command: probe_echo | args: bg|-0|-30|" 1 400
 [ "$(date +%s%3N)" -ge "$until" ] || fail "the page was not held back"

@@ -22,7 +22,7 @@ protected:
             ASSERT_EQ(platform::MakeFolder((scratch / folder).c_str()), 0);
         }
         WriteWholeFile(scratch / "player/page.html", "<html>");
-        WriteWholeFile(scratch / "player/scripts/shim.js", "shim");
+        WriteWholeFile(scratch / "player/scripts/player.js", "script");
         WriteWholeFile(scratch / "player/other.js", "not served");
         WriteWholeFile(scratch / "player/ruffle/core.wasm", "wasm");
         WriteWholeFile(scratch / "content/read.swf", "FWS");
@@ -45,7 +45,7 @@ protected:
 
 TEST_F(PlayerRoutesTest, ServesThePageRuffleAndTheContentWithTheirTypes) {
     EXPECT_EQ(Served("/page.html"), "<html> text/html");
-    EXPECT_EQ(Served("/scripts/shim.js"), "shim text/javascript");
+    EXPECT_EQ(Served("/scripts/player.js"), "script text/javascript");
     EXPECT_EQ(Served("/ruffle/core.wasm"), "wasm application/wasm");
     EXPECT_EQ(Served("/content/read.swf"), "FWS application/x-shockwave-flash");
     EXPECT_EQ(Served("/content/pics/a%20b.JPG"), "jpg image/jpeg");
@@ -125,7 +125,7 @@ TEST(PlayerFiles, TheBuiltInFilesServeThePageAndRuffleAndNothingBesideThem) {
     const auto served = routes.Resolve(wasm[0].substr(std::strlen(kEmbeddedPlayerFiles)));
     ASSERT_TRUE(served);
     EXPECT_STREQ(served->mimeType, "application/wasm");
-    for (const char* path : {"/ruffle/../page.html", "/ruffle/%2E%2E/scripts/shim.js", "/scripts/../page.html", "/ruffle//ruffle.js",
+    for (const char* path : {"/ruffle/../page.html", "/ruffle/%2E%2E/scripts/player.js", "/scripts/../page.html", "/ruffle//ruffle.js",
                              "/ruffle/", "/ruffle", "/page.html/", "/ruffle/LICENSE_MIT", "/content/page.html"}) {
         EXPECT_FALSE(routes.Resolve(path)) << path;
     }
