@@ -18,19 +18,7 @@ root=$!
 finish() { kill "$root" 2>/dev/null || true; wait "$root" 2>/dev/null || true; }
 trap finish EXIT
 
-# The program and everything it started.
-tree() {
-    ps -e -o pid=,ppid= | awk -v root="$root" '
-        { parent[$1] = $2 }
-        END { for (p in parent) { q = p; while (q in parent && q != root && q > 1) q = parent[q]; if (q == root) print p } }'
-}
-ticks() {
-    local total=0 pid
-    for pid in $(tree); do
-        total=$((total + $(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | awk '{ print $12 + $13 }' || echo 0)))
-    done
-    echo "$total"
-}
+source "$(dirname "$0")/../process-tree.sh"
 memory() {
     local pid kind
     for pid in $(tree); do

@@ -49,17 +49,6 @@ measure() {
     rm -f "$work/registry.sqlite"
     TMPDIR=$work KEST_REGISTRY=$work/registry.sqlite KEST_STATS_URL=http://127.0.0.1:9/x "$@" >/dev/null 2>&1 &
     local root=$! before after frames
-    tree() {
-        ps -e -o pid=,ppid= | awk -v root="$root" '{ parent[$1] = $2 }
-            END { for (p in parent) { q = p; while (q in parent && q != root && q > 1) q = parent[q]; if (q == root) print p } }'
-    }
-    ticks() {
-        local total=0 pid
-        for pid in $(tree); do
-            total=$((total + $(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | awk '{ print $12 + $13 }' || echo 0)))
-        done
-        echo "$total"
-    }
     sleep 12
     before=$(ticks)
     frames=$("$build/bench/kest_frame_counter" 8)
@@ -76,6 +65,7 @@ export build work KEST_BEFORE
 for round in $(seq "${STILL_ROUNDS:-3}"); do
     for name in $pages; do
         "$top/scripts/with-display.sh" bash -c "
+            source '$top/bench/process-tree.sh'
             measure ours $name run_ours '${folders[$name]}'
             measure peer $name run_peer '${folders[$name]}'
         " 2>/dev/null | grep -E '^(ours|peer) ' >>"$results"
