@@ -13,7 +13,8 @@ tree() {
 ticks() {
     local total=0 pid
     for pid in $(tree); do
-        total=$((total + $(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | awk '{ print $12 + $13 }' || echo 0)))
+        # A process that has ended meanwhile counts nothing.
+        total=$((total + $(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | awk '{ t = $12 + $13 } END { print t + 0 }')))
     done
     echo "$total"
 }
