@@ -142,8 +142,12 @@
             return true;
         }
 
-        // Starts its own record with what it repeated, in its own objects.
+        // Starts its own record, if it has none yet, with what it repeated,
+        // in its own objects.
         differ() {
+            if (this.calls) {
+                return;
+            }
             const last = this.last;
             const own = (value) => {
                 const order = last.made.get(value);
@@ -222,9 +226,7 @@
                        !frame.readsChanged) {
                 frame.drop();
             } else {
-                if (!frame.calls) {
-                    frame.differ();
-                }
+                frame.differ();
                 frame.run();
                 frame.last = null;
                 this.last = frame;
@@ -236,9 +238,7 @@
         runNow() {
             const frame = this.frame;
             if (frame?.whole) {
-                if (!frame.calls) {
-                    frame.differ();
-                }
+                frame.differ();
                 frame.run();
                 frame.whole = false;
             }
@@ -250,9 +250,7 @@
                 if (!frame.calls && frame.repeats(target, method, args, false)) {
                     return undefined;
                 }
-                if (!frame.calls) {
-                    frame.differ();
-                }
+                frame.differ();
                 if (frame.record(target, method, args)) {
                     return undefined;
                 }
@@ -269,9 +267,7 @@
                 frame.madeInOrder.push(object);
                 frame.live.add(object);
                 if (frame.calls || !frame.repeats(target, method, args, true)) {
-                    if (!frame.calls) {
-                        frame.differ();
-                    }
+                    frame.differ();
                     frame.calls.push(target, method, new Made(args.slice()));
                 }
             }
