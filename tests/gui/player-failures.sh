@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The player when it fails: a web process that dies after the movie started
 # is replaced and the movie starts again, and gets the background call again;
+# so is a start that a trap in Ruffle's WebAssembly ended;
 # a page held back past the start's bound gets it too, once it runs; player
 # files that cannot be used give the reader a message box, say why on
 # standard error, and the magazine closes cleanly with a failure status.
@@ -51,6 +52,30 @@ wait_for "command: probe_echo | args: bg|-0|-30|" 1 400
 kill "$viewer"
 wait "$viewer" 2>/dev/null || true
 
+# A fault in Ruffle's WebAssembly traps out of its start-up, which then never
+# ends: the first start here traps so, and the host starts again at once
+# instead of after the start's bound.
+mkdir "$work/trapped" && cp -r "$player/page.html" "$player/scripts" "$work/trapped/"
+ln -s "$(readlink -f "$player/ruffle")" "$work/trapped/ruffle"
+cat >"$work/trapped/scripts/trap.js" <<'EOF'
+if (!localStorage.getItem("trapped")) {
+    localStorage.setItem("trapped", "yes");
+    const instantiate = WebAssembly.instantiateStreaming;
+    WebAssembly.instantiateStreaming = async (...args) => {
+        await instantiate(...args);
+        queueMicrotask(() => { throw new WebAssembly.RuntimeError("Out of bounds memory access"); });
+        return new Promise(() => {});
+    };
+}
+EOF
+sed -i 's|<script src="ruffle/ruffle.js">|<script src="scripts/trap.js"></script>&|' "$work/trapped/page.html"
+start env KEST_PLAYER_DIR="$work/trapped"
+wait_for "command: probe_started | args: "
+grep -qF "kest: starting the movie again: Ruffle did not start it (RuntimeError: Out of bounds memory access)" "$errors" ||
+    fail "no restart for the trap on stderr: $(grep 'starting the movie again' "$errors")"
+kill "$viewer"
+wait "$viewer" 2>/dev/null || true
+
 [ -z "$(ls -A "$work/tmp")" ] || fail "the runs ended by a signal left $(ls -A "$work/tmp")"
 start env KEST_PLAYER_DIR="$work/empty"
 box=
@@ -69,4 +94,4 @@ wait "$viewer" || status=$?
 grep -qF "kest: the movie could not be started: KEST_PLAYER_DIR ($work/empty) holds no page.html" "$errors" ||
     fail "no reason on stderr"
 [ -z "$(ls -A "$work/tmp")" ] || fail "left in the temporary folder: $(ls -A "$work/tmp")"
-echo "player failures: a dead web process was replaced; a held page got its call; unusable files were told and ended the run with $status"
+echo "player failures: a dead web process was replaced; a trapped start began again; a held page got its call; unusable files were told and ended the run with $status"

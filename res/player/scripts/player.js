@@ -58,6 +58,17 @@
     // hidden.js).
     const movie = { running: null, quietSince: null, runningSince: -Infinity };
 
+    // A fault in Ruffle's WebAssembly traps out of the task that ran it, and
+    // a start it was part of would wait forever: the host starts again at
+    // once (and pays no heed once the movie runs).
+    const trapped = (error) => {
+        if (error instanceof WebAssembly.RuntimeError) {
+            tell("mark", "failed", String(error));
+        }
+    };
+    window.addEventListener("error", (event) => trapped(event.error));
+    window.addEventListener("unhandledrejection", (event) => trapped(event.reason));
+
     // A hidden page gets no animation frames; Ruffle then runs the movie from
     // a timer at its frame rate.
     const nextFrame = () => new Promise((resolve) => {
