@@ -1,5 +1,7 @@
 #include "player/EngineSandbox.h"
 
+#include "player/SandboxLeftovers.h"
+
 #include <gio/gio.h>
 
 #include <glib.h>
@@ -61,6 +63,9 @@ void UseOwnCacheFolder() {
     const std::string own = base + "/kest";
     if (g_mkdir_with_parents(own.c_str(), 0700) == 0) {
         setenv("XDG_CACHE_HOME", own.c_str(), 1);
+        if (!std::getenv("XDG_RUNTIME_DIR")) {
+            RemoveEndedSandboxInfo(own + "/.flatpak");
+        }
     }
 }
 
