@@ -17,6 +17,7 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${KEST_BUILD:-$top/build}
 count=${1:-200} bus=${2:-bus} displays=${3:-one}
 cmake --build "$build" --target kest movie_Probe >/dev/null
+source "$top/bench/await-line.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/kest-startrate.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
@@ -31,21 +32,12 @@ printf '<?xml version="1.0" encoding="GBK"?>\n<Book entrance="read.swf" width="6
 # "recovered" when the player had to start the movie again.
 starts() {
     for i in $(seq "$first" "$last"); do
-        local out=$work/out.txt err=$work/err.txt start viewer result=failed
-        : >"$out"
+        local out=$work/out.txt err=$work/err.txt start program shown result=failed
         start=$(date +%s%N)
-        KEST_STARTUP_LOG=1 TMPDIR=$work "$work/small.mag" >"$out" 2>"$err" &
-        viewer=$!
-        for _ in $(seq 3000); do
-            if grep -q "probe_started" "$out"; then
-                result="played $(( ($(date +%s%N) - start) / 1000000 ))"
-                break
-            fi
-            kill -0 "$viewer" 2>/dev/null || break
-            sleep 0.01
-        done
-        kill "$viewer" 2>/dev/null || true
-        wait "$viewer" 2>/dev/null || true
+        start_and_await probe_started 30 "$out" "$err" env KEST_STARTUP_LOG=1 TMPDIR="$work" "$work/small.mag"
+        [ -n "$shown" ] && result="played $(((shown - start) / 1000000))"
+        kill "$program" 2>/dev/null || true
+        wait "$program" 2>/dev/null || true
         cp "$err" "$work/all/$i.err"
         if [ "${result%% *}" = failed ]; then
             cp "$err" "$work/failed/$i.err"
@@ -68,7 +60,7 @@ else
 fi
 on_display() {
     "$top/scripts/with-display.sh" "${runner[@]}" \
-        "$(declare -f starts); first=$1 last=$2 work='$work' starts" 2>>"$work/display.log"
+        "$(declare -f start_and_await starts); first=$1 last=$2 work='$work' starts" 2>>"$work/display.log"
 }
 if [ "$displays" = fresh ]; then
     results=$(for i in $(seq "$count"); do on_display "$i" "$i"; done)

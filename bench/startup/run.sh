@@ -41,6 +41,7 @@ if [ -n "${KEST_BEFORE:-}" ]; then
     "$KEST_BEFORE" -o "$work/before.mag" -p "$work/small"
     contestants="$contestants before"
 fi
+source "$top/bench/await-line.sh"
 bare="$build/bench/kest_bare_host $top/node_modules/@ruffle-rs/ruffle $build/movies/Probe.swf 640 480"
 bareTuned="env JSC_useOMGJIT=false $bare"
 
@@ -49,15 +50,11 @@ bareTuned="env JSC_useOMGJIT=false $bare"
 run_once() {
     local name=$1 out=$work/out.txt err=$work/err.txt start shown program
     shift
-    : >"$out"
     start=$(date +%s%N)
-    KEST_STARTUP_LOG=1 TMPDIR=$work "$@" >"$out" 2>"$err" &
-    program=$!
-    for _ in $(seq 6000); do grep -q "probe_started" "$out" && break; sleep 0.005; done
-    shown=$(date +%s%N)
-    kill "$program"
+    start_and_await probe_started 30 "$out" "$err" env KEST_STARTUP_LOG=1 TMPDIR="$work" "$@"
+    kill "$program" 2>/dev/null || true
     wait "$program" 2>/dev/null || true
-    grep -q "probe_started" "$out" || { echo "$name failed"; return; }
+    [ -n "$shown" ] || { echo "$name failed"; return; }
     awk -v s="$start" -v name="$name" '/^kest: start-up / {
         stage = $4; for (i = 5; i <= NF && $i != "in"; i++) stage = stage "_" $i
         printf "%s %s %.1f\n", name, stage, $3 - s / 1e6 }' "$err"
@@ -82,7 +79,7 @@ run_rounds() {
 }
 
 results=$("$top/scripts/with-display.sh" bash -c \
-    "$(declare -f run_once run_rounds); work='$work' rounds='$rounds' bare='$bare' bareTuned='$bareTuned' contestants='$contestants' run_rounds" 2>/dev/null)
+    "$(declare -f start_and_await run_once run_rounds); work='$work' rounds='$rounds' bare='$bare' bareTuned='$bareTuned' contestants='$contestants' run_rounds" 2>/dev/null)
 echo "totals, ms (one column per round):"
 echo "$results" | awk '$2 == "total" { t[$1] = t[$1] " " $3 } $2 == "failed" { t[$1] = t[$1] " failed" }
     END { for (n in t) printf "  %-6s%s\n", n, t[n] }' | sort
