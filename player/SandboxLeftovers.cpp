@@ -1,13 +1,17 @@
 #include "player/SandboxLeftovers.h"
 
+#include "platform/FileSystem.h"
+
+#include <glib.h>
+
 #include <cerrno>
 #include <charconv>
-#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <system_error>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 namespace player {
 
@@ -39,13 +43,19 @@ bool Running(pid_t pid) { return kill(pid, 0) == 0 || errno == EPERM; }
 } // namespace
 
 void RemoveEndedSandboxInfo(const std::string& folder) {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const auto viewer = ViewerOf(entry.path().filename().string());
-        if (viewer && !Running(*viewer) && entry.is_directory(error) && !entry.is_symlink(error)) {
-            std::filesystem::remove_all(entry.path(), error);
+    GDir* entries = g_dir_open(folder.c_str(), 0, nullptr);
+    if (!entries) {
+        return;
+    }
+    while (const char* name = g_dir_read_name(entries)) {
+        const auto viewer = ViewerOf(name);
+        const std::string path = folder + "/" + name;
+        struct stat entry {};
+        if (viewer && !Running(*viewer) && lstat(path.c_str(), &entry) == 0 && S_ISDIR(entry.st_mode)) {
+            platform::RemoveTree(path.c_str());
         }
     }
+    g_dir_close(entries);
 }
 
 } // namespace player

@@ -1,14 +1,13 @@
+#include "platform/FileSystem.h"
 #include "player/SandboxLeftovers.h"
+#include "unit/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include <sys/wait.h>
 #include <unistd.h>
-
-namespace fs = std::filesystem;
 
 TEST(SandboxLeftovers, RemovesOnlyTheFoldersOfEndedViewers) {
     const pid_t child = fork();
@@ -16,18 +15,19 @@ TEST(SandboxLeftovers, RemovesOnlyTheFoldersOfEndedViewers) {
         _exit(0);
     }
     waitpid(child, nullptr, 0);
-    const fs::path scratch = fs::temp_directory_path() / ("kest-leftovers-" + std::to_string(getpid()));
+    const ScratchFolder scratch;
     const std::string ended = "webkit-" + std::to_string(child), running = "webkit-" + std::to_string(getpid());
-    for (const std::string& name : {ended + "-4", running + "-12", ended + "-x", std::string("outside/keep")}) {
-        fs::create_directories(scratch / name);
+    for (const std::string& name : {ended + "-4", running + "-12", ended + "-x", std::string("outside")}) {
+        ASSERT_EQ(platform::MakeFolder((scratch / name).c_str()), 0);
     }
-    fs::create_directory_symlink(scratch / "outside", scratch / (ended + "-5"));
+    WriteWholeFile(scratch / (ended + "-4/bwrapinfo.json"), "{}");
+    WriteWholeFile(scratch / "outside/keep", "");
+    ASSERT_EQ(symlink((scratch / "outside").c_str(), (scratch / (ended + "-5")).c_str()), 0);
 
-    player::RemoveEndedSandboxInfo(scratch.string());
+    player::RemoveEndedSandboxInfo(scratch.Path());
 
-    EXPECT_FALSE(fs::exists(scratch / (ended + "-4")));
-    EXPECT_TRUE(fs::exists(scratch / (running + "-12")));
-    EXPECT_TRUE(fs::exists(scratch / (ended + "-x")));
-    EXPECT_TRUE(fs::exists(scratch / "outside/keep"));
-    fs::remove_all(scratch);
+    EXPECT_NE(access((scratch / (ended + "-4")).c_str(), F_OK), 0);
+    EXPECT_EQ(access((scratch / (running + "-12")).c_str(), F_OK), 0);
+    EXPECT_EQ(access((scratch / (ended + "-x")).c_str(), F_OK), 0);
+    EXPECT_EQ(access((scratch / "outside/keep").c_str(), F_OK), 0);
 }
