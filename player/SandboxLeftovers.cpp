@@ -2,16 +2,14 @@
 
 #include "platform/FileSystem.h"
 
-#include <glib.h>
-
 #include <cerrno>
 #include <charconv>
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include <signal.h>
-#include <sys/stat.h>
 
 namespace player {
 
@@ -43,19 +41,17 @@ bool Running(pid_t pid) { return kill(pid, 0) == 0 || errno == EPERM; }
 } // namespace
 
 void RemoveEndedSandboxInfo(const std::string& folder) {
-    GDir* entries = g_dir_open(folder.c_str(), 0, nullptr);
-    if (!entries) {
+    platform::Folder parent;
+    std::vector<platform::FolderEntry> entries;
+    if (!parent.Open(folder.c_str()) || !parent.List(entries)) {
         return;
     }
-    while (const char* name = g_dir_read_name(entries)) {
-        const auto viewer = ViewerOf(name);
-        const std::string path = folder + "/" + name;
-        struct stat entry {};
-        if (viewer && !Running(*viewer) && lstat(path.c_str(), &entry) == 0 && S_ISDIR(entry.st_mode)) {
-            platform::RemoveTree(path.c_str());
+    for (const platform::FolderEntry& entry : entries) {
+        const auto viewer = ViewerOf(entry.name);
+        if (entry.kind == platform::EntryKind::Folder && viewer && !Running(*viewer)) {
+            (void)platform::RemoveTree((folder + platform::kPathSeparator + entry.name).c_str());
         }
     }
-    g_dir_close(entries);
 }
 
 } // namespace player
