@@ -13,7 +13,11 @@
 #   bare+:  the bare host with the engine settings the viewer makes for itself
 #           (what is left of our lead when a host copies them);
 #   before: with KEST_BEFORE=ANOTHER_KEST, the probe magazine packed with that
-#           kest (an older build), to compare a change.
+#           kest (an older build), to compare a change;
+#   demo, starter: the demo and starter magazines, packed, to their movie's
+#           first fscommand (which the viewer answers without printing it: its
+#           start-up log tells), beside demo-bare+ and starter-bare+, the bare
+#           host with our engine settings on the same movie.
 # Prints the rounds, the medians with the ratios to the bare host, and the
 # viewer's own breakdown (its KEST_STARTUP_LOG milestones).
 # Usage: bench/startup/run.sh [ROUNDS]   (default 7)
@@ -21,7 +25,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${KEST_BUILD:-$top/build}
 rounds=${1:-7}
-cmake --build "$build" --target kest kest_bare_host movie_Probe >/dev/null
+cmake --build "$build" --target kest kest_bare_host movie_Probe demo_magazine_folder starter_magazine_folder \
+    >/dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/kest-startup.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
@@ -36,7 +41,9 @@ for i in $(seq $(((filler + 255) / 256))); do head -c $((256 << 20)) /dev/urando
 kest=${KEST_BIN:-$build/kest}
 "$kest" -o "$work/small.mag" -p "$work/small"
 "$kest" -o "$work/large.mag" -p "$work/large"
-contestants="small large nobox bare bare+"
+"$kest" -o "$work/demo.mag" -p "$build/demo-magazine-folder"
+"$kest" -o "$work/starter.mag" -p "$build/starter-magazine-folder"
+contestants="small large nobox bare bare+ demo demo-bare+ starter starter-bare+"
 if [ -n "${KEST_BEFORE:-}" ]; then
     "$KEST_BEFORE" -o "$work/before.mag" -p "$work/small"
     contestants="$contestants before"
@@ -44,14 +51,18 @@ fi
 source "$top/bench/await-line.sh"
 bare="$build/bench/kest_bare_host $top/node_modules/@ruffle-rs/ruffle $build/movies/Probe.swf 640 480"
 bareTuned="env JSC_useOMGJIT=false $bare"
+bareHost="env JSC_useOMGJIT=false $build/bench/kest_bare_host $top/node_modules/@ruffle-rs/ruffle"
+demoBare="$bareHost $build/demo-magazine-folder/demo.swf 800 600"
+starterBare="$bareHost $build/starter-magazine-folder/starter.swf 640 480"
 
-# One start: "NAME total MS" and, for the viewer, "NAME STAGE MS" lines for its
-# milestones (milliseconds since the start).
+# One start, until the movie's fscommand FIRST: "NAME total MS" and, for the
+# viewer, "NAME STAGE MS" lines for its milestones (milliseconds since the
+# start).
 run_once() {
-    local name=$1 out=$work/out.txt err=$work/err.txt start shown program
-    shift
+    local name=$1 first=$2 out=$work/out.txt err=$work/err.txt start shown program
+    shift 2
     start=$(date +%s%N)
-    start_and_await probe_started 30 "$out" "$err" env KEST_STARTUP_LOG=1 TMPDIR="$work" "$@"
+    start_and_await "$first" 30 "$out" "$err" env KEST_STARTUP_LOG=1 TMPDIR="$work" "$@"
     kill "$program" 2>/dev/null || true
     wait "$program" 2>/dev/null || true
     [ -n "$shown" ] || { echo "$name failed"; return; }
@@ -66,12 +77,16 @@ run_rounds() {
         for contestant in $contestants; do
             local lines
             case $contestant in
-            small) lines=$(run_once small "$work/small.mag") ;;
-            large) lines=$(run_once large "$work/large.mag") ;;
-            nobox) lines=$(run_once nobox env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 "$work/small.mag") ;;
-            bare) lines=$(run_once bare $bare) ;;
-            bare+) lines=$(run_once bare+ $bareTuned) ;;
-            before) lines=$(run_once before "$work/before.mag") ;;
+            small) lines=$(run_once small probe_started "$work/small.mag") ;;
+            large) lines=$(run_once large probe_started "$work/large.mag") ;;
+            nobox) lines=$(run_once nobox probe_started env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 "$work/small.mag") ;;
+            bare) lines=$(run_once bare probe_started $bare) ;;
+            bare+) lines=$(run_once bare+ probe_started $bareTuned) ;;
+            before) lines=$(run_once before probe_started "$work/before.mag") ;;
+            demo) lines=$(run_once demo "first fscommand" bash -c 'exec "$0" 2>&1' "$work/demo.mag") ;;
+            demo-bare+) lines=$(run_once demo-bare+ readreg $demoBare) ;;
+            starter) lines=$(run_once starter "first fscommand" bash -c 'exec "$0" 2>&1' "$work/starter.mag") ;;
+            starter-bare+) lines=$(run_once starter-bare+ fullscreen $starterBare) ;;
             esac
             [ "$round" -gt 0 ] && echo "$lines"
         done
@@ -79,7 +94,7 @@ run_rounds() {
 }
 
 results=$("$top/scripts/with-display.sh" bash -c \
-    "$(declare -f start_and_await run_once run_rounds); work='$work' rounds='$rounds' bare='$bare' bareTuned='$bareTuned' contestants='$contestants' run_rounds" 2>/dev/null)
+    "$(declare -f start_and_await run_once run_rounds); work='$work' rounds='$rounds' bare='$bare' bareTuned='$bareTuned' demoBare='$demoBare' starterBare='$starterBare' contestants='$contestants' run_rounds" 2>/dev/null)
 echo "totals, ms (one column per round):"
 echo "$results" | awk '$2 == "total" { t[$1] = t[$1] " " $3 } $2 == "failed" { t[$1] = t[$1] " failed" }
     END { for (n in t) printf "  %-6s%s\n", n, t[n] }' | sort
@@ -101,6 +116,14 @@ echo "$results" | awk -v filler="$filler" '
             if (!(names[k] in present)) continue
             t = median(v[names[k], "total"])
             printf "  %-50s %7d %9.2f %9.2f   (%d failed)\n", labels[k], t, t / bare, t / tuned, failed[names[k]]
+        }
+        printf "\nmagazines beside the bare host with our engine settings on the same movie:\n"
+        split("demo starter", magazines, " ")
+        for (k = 1; k <= 2; k++) {
+            m = magazines[k]
+            if (!(m in present) || !((m "-bare+") in present)) continue
+            t = median(v[m, "total"]); b = median(v[m "-bare+", "total"])
+            printf "  %-8s %7d ms, bare+ %7d ms: %.2f   (%d and %d failed)\n", m, t, b, t / b, failed[m], failed[m "-bare+"]
         }
         split("player_files package_checked statistics_begun page_ready ruffle_ready movie_loaded first_fscommand total", order, " ")
         split("web view begun|package checked|statistics request begun|player page ran|Ruffle instance ready|movie data in|first fscommand logged|first fscommand on stdout", label, "|")
