@@ -32,6 +32,9 @@ std::optional<PageMessage> ReadPageMessage(std::string_view kind, std::string_vi
     if (kind == "ready") {
         return page::Ready{};
     }
+    if (kind == "trapped") {
+        return page::RuffleTrapped{std::string(first)};
+    }
     if (kind == "mark") {
         return ReadMark(first, second);
     }
@@ -39,7 +42,8 @@ std::optional<PageMessage> ReadPageMessage(std::string_view kind, std::string_vi
 }
 
 bool TakenOnceRunning(const PageMessage& message) {
-    return std::holds_alternative<page::FsCommand>(message) || std::holds_alternative<page::Link>(message);
+    return std::holds_alternative<page::FsCommand>(message) || std::holds_alternative<page::Link>(message) ||
+           std::holds_alternative<page::RuffleTrapped>(message);
 }
 
 } // namespace player

@@ -21,6 +21,9 @@ struct MovieMissing {      // "mark", "missing", why: no movie at its URL
 struct RuffleFailed {      // "mark", "failed", why: Ruffle did not start it
     std::string why;
 };
+struct RuffleTrapped {     // "trapped", why: Ruffle's WebAssembly trapped; it is dead
+    std::string why;
+};
 struct Milestone {         // "mark", name, detail: a page's own milestone
     std::string name;
     std::string detail;
@@ -36,14 +39,15 @@ struct Link {              // "link", uri: a link the movie followed
 } // namespace page
 
 using PageMessage = std::variant<page::Ready, page::RuffleReady, page::MovieLoaded, page::MovieMissing,
-                                 page::RuffleFailed, page::Milestone, page::FsCommand, page::Link>;
+                                 page::RuffleFailed, page::RuffleTrapped, page::Milestone, page::FsCommand,
+                                 page::Link>;
 
 // Nothing for a kind the host does not know.
 std::optional<PageMessage> ReadPageMessage(std::string_view kind, std::string_view first, std::string_view second);
 
 // Once the movie runs, what the page says about its start is no longer
-// taken: only the movie's commands and links are, whatever else a script
-// sends.
+// taken: only the movie's commands and links are, and a trap, whatever else
+// a script sends.
 bool TakenOnceRunning(const PageMessage& message);
 
 } // namespace player

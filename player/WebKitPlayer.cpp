@@ -169,6 +169,10 @@ void WebKitPlayer::On(const page::MovieMissing& missing) {
 
 void WebKitPlayer::On(const page::RuffleFailed& failed) { watchdog.Failed("Ruffle did not start it (" + failed.why + ")"); }
 
+// Ruffle is dead, whether it was starting or the movie ran: like a crashed
+// web process, it gets a fresh start.
+void WebKitPlayer::On(const page::RuffleTrapped& trapped) { watchdog.Failed("Ruffle stopped (" + trapped.why + ")"); }
+
 void WebKitPlayer::On(const page::Milestone& milestone) {
     platform::LogStartup("page: " + milestone.name + " " + milestone.detail);
 }

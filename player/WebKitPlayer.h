@@ -94,6 +94,7 @@ private:
     void On(const page::MovieLoaded&);
     void On(const page::MovieMissing& missing);
     void On(const page::RuffleFailed& failed);
+    void On(const page::RuffleTrapped& trapped);
     void On(const page::Milestone& milestone);
     void On(const page::FsCommand& command);
     void On(const page::Link& link);

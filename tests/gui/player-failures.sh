@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The player when it fails: a web process that dies after the movie started
 # is replaced and the movie starts again, and gets the background call again;
-# so is a start that a trap in Ruffle's WebAssembly ended;
+# so is a player that a trap in Ruffle's WebAssembly ended, starting or
+# running;
 # a page held back past the start's bound gets it too, once it runs; player
 # files that cannot be used give the reader a message box, say why on
 # standard error, and the magazine closes cleanly with a failure status.
@@ -52,18 +53,26 @@ wait_for "command: probe_echo | args: bg|-0|-30|" 1 400
 kill "$viewer"
 wait "$viewer" 2>/dev/null || true
 
-# A trap in Ruffle's WebAssembly leaves its start waiting forever: the first
-# start traps so, and the host starts again at once, not after the bound.
+# A trap in Ruffle's WebAssembly leaves it dead: the first start traps and
+# would wait forever, the second traps once the movie runs, behind Ruffle's
+# error page. The host starts again at once each time, not after the bound.
 mkdir "$work/trapped" && cp -r "$player/page.html" "$player/scripts" "$work/trapped/"
 ln -s "$(readlink -f "$player/ruffle")" "$work/trapped/ruffle"
-echo 'localStorage.getItem("trapped") || (localStorage.setItem("trapped", "yes"), WebAssembly.instantiateStreaming =
-    () => (queueMicrotask(() => { throw new WebAssembly.RuntimeError("unreachable"); }), new Promise(() => {})));' \
-    >"$work/trapped/scripts/trap.js"
+cat >"$work/trapped/scripts/trap.js" <<'EOF'
+const stage = Number(localStorage.getItem("trapped"));
+localStorage.setItem("trapped", stage + 1);
+const trap = () => { throw new WebAssembly.RuntimeError("unreachable"); };
+if (stage === 0) {
+    WebAssembly.instantiateStreaming = () => (queueMicrotask(trap), new Promise(() => {}));
+} else if (stage === 1) {
+    addEventListener("loadeddata", () => setTimeout(trap, 2000), { capture: true, once: true });
+}
+EOF
 sed -i 's|<script src="ruffle/ruffle.js">|<script src="scripts/trap.js"></script>&|' "$work/trapped/page.html"
 start env KEST_PLAYER_DIR="$work/trapped"
-wait_for "command: probe_started | args: "
-grep -qF "kest: starting the movie again: Ruffle did not start it (RuntimeError: unreachable)" "$errors" ||
-    fail "no restart for the trap on stderr"
+wait_for "command: probe_started | args: " 2 400
+[ "$(grep -cF "kest: starting the movie again: Ruffle stopped (RuntimeError: unreachable)" "$errors")" = 2 ] ||
+    fail "not two restarts for the traps on stderr"
 kill "$viewer"
 wait "$viewer" 2>/dev/null || true
 
@@ -85,4 +94,4 @@ wait "$viewer" || status=$?
 grep -qF "kest: the movie could not be started: KEST_PLAYER_DIR ($work/empty) holds no page.html" "$errors" ||
     fail "no reason on stderr"
 [ -z "$(ls -A "$work/tmp")" ] || fail "left in the temporary folder: $(ls -A "$work/tmp")"
-echo "player failures: a dead web process was replaced; a trapped start began again; a held page got its call; unusable files were told and ended the run with $status"
+echo "player failures: a dead web process was replaced; a trapped player began again, starting and running; a held page got its call; unusable files were told and ended the run with $status"

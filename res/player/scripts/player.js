@@ -59,11 +59,15 @@
     const movie = { running: null, quietSince: null, runningSince: -Infinity };
 
     // A fault in Ruffle's WebAssembly traps out of the task that ran it, and
-    // a start it was part of would wait forever: the host starts again at
-    // once (and pays no heed once the movie runs).
+    // leaves Ruffle dead: a start it was part of would wait forever, a movie
+    // that ran stands still behind Ruffle's own error page. The host starts
+    // the player again at once, as after a crash; once, whatever the dead
+    // Ruffle throws after.
+    let dead = false;
     const trapped = (error) => {
-        if (error instanceof WebAssembly.RuntimeError) {
-            tell("mark", "failed", String(error));
+        if (!dead && error instanceof WebAssembly.RuntimeError) {
+            dead = true;
+            tell("trapped", String(error));
         }
     };
     window.addEventListener("error", (event) => trapped(event.error));
