@@ -49,11 +49,12 @@ if [ -n "${KEST_BEFORE:-}" ]; then
     contestants="$contestants before"
 fi
 source "$top/bench/await-line.sh"
-bare="$build/bench/kest_bare_host $top/node_modules/@ruffle-rs/ruffle $build/movies/Probe.swf 640 480"
-bareTuned="env JSC_useOMGJIT=false $bare"
-bareHost="env JSC_useOMGJIT=false $build/bench/kest_bare_host $top/node_modules/@ruffle-rs/ruffle"
-demoBare="$bareHost $build/demo-magazine-folder/demo.swf 800 600"
-starterBare="$bareHost $build/starter-magazine-folder/starter.swf 640 480"
+bareHost="$build/bench/kest_bare_host $top/node_modules/@ruffle-rs/ruffle"
+tuned="env JSC_useOMGJIT=false"
+bare="$bareHost $build/movies/Probe.swf 640 480"
+bareTuned="$tuned $bare"
+demoBare="$tuned $bareHost $build/demo-magazine-folder/demo.swf 800 600"
+starterBare="$tuned $bareHost $build/starter-magazine-folder/starter.swf 640 480"
 
 # One start, until the movie's fscommand FIRST: "NAME total MS" and, for the
 # viewer, "NAME STAGE MS" lines for its milestones (milliseconds since the
